@@ -84,7 +84,7 @@ struct AEffect {
     VstInt32 offQualities;                            /**< 56: unused, 0 */
     float ioRatio;                                    /**< 60: output/input rate, 1.0 */
     void* object;                                     /**< 64: the effect object behind it */
-    void* user;                                       /**< 68: free for the host, never set here */
+    void* user;                                       /**< 68: reserved, 0; never set here */
     VstInt32 uniqueID;                                /**< 72: four-character code */
     VstInt32 version;                                 /**< 76: effect version */
     AEffectProcessProc processReplacing;              /**< 80: replacing processing */

@@ -25,17 +25,26 @@ AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms,
     cEffect.processDoubleReplacing = processDoubleReplacingEntry;
 }
 
-AudioEffect::~AudioEffect() { delete editor; }
+AudioEffect::~AudioEffect() {
+    delete editor;
+}
 
 // ---------------------------------------------------------------------------
 // Entry functions. The record is embedded in the object, so `object` is valid
 // for exactly as long as the host may use the record.
 
-static AudioEffect* effectOf(AEffect* e) noexcept { return static_cast<AudioEffect*>(e->object); }
+// A host that calls with a null record gets the answer of an unserved call
+// instead of a crash inside our library.
+static AudioEffect* effectOf(AEffect* e) noexcept {
+    return e != nullptr ? static_cast<AudioEffect*>(e->object) : nullptr;
+}
 
 VstIntPtr VSTCALLBACK AudioEffect::dispatcherEntry(AEffect* e, VstInt32 opcode, VstInt32 index,
-                                                   VstIntPtr value, void* ptr, float opt) {
+                                                   VstIntPtr value, void* ptr, float opt) noexcept {
     AudioEffect* effect = effectOf(e);
+    if (effect == nullptr) {
+        return 0;
+    }
     if (opcode == effClose) {
         effect->dispatcher(opcode, index, value, ptr, opt);
         delete effect;
@@ -44,34 +53,50 @@ VstIntPtr VSTCALLBACK AudioEffect::dispatcherEntry(AEffect* e, VstInt32 opcode, 
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-void VSTCALLBACK AudioEffect::setParameterEntry(AEffect* e, VstInt32 index, float value) {
-    effectOf(e)->setParameter(index, value);
+void VSTCALLBACK AudioEffect::setParameterEntry(AEffect* e, VstInt32 index, float value) noexcept {
+    if (AudioEffect* effect = effectOf(e)) {
+        effect->setParameter(index, value);
+    }
 }
 
-float VSTCALLBACK AudioEffect::getParameterEntry(AEffect* e, VstInt32 index) {
-    return effectOf(e)->getParameter(index);
+float VSTCALLBACK AudioEffect::getParameterEntry(AEffect* e, VstInt32 index) noexcept {
+    AudioEffect* effect = effectOf(e);
+    return effect != nullptr ? effect->getParameter(index) : 0.0f;
 }
 
 void VSTCALLBACK AudioEffect::processEntry(AEffect* e, float** inputs, float** outputs,
-                                           VstInt32 sampleFrames) {
-    effectOf(e)->process(inputs, outputs, sampleFrames);
+                                           VstInt32 sampleFrames) noexcept {
+    if (AudioEffect* effect = effectOf(e)) {
+        effect->process(inputs, outputs, sampleFrames);
+    }
 }
 
 void VSTCALLBACK AudioEffect::processReplacingEntry(AEffect* e, float** inputs, float** outputs,
-                                                    VstInt32 sampleFrames) {
-    effectOf(e)->processReplacing(inputs, outputs, sampleFrames);
+                                                    VstInt32 sampleFrames) noexcept {
+    if (AudioEffect* effect = effectOf(e)) {
+        effect->processReplacing(inputs, outputs, sampleFrames);
+    }
 }
 
 void VSTCALLBACK AudioEffect::processDoubleReplacingEntry(AEffect* e, double** inputs,
                                                           double** outputs,
-                                                          VstInt32 sampleFrames) {
-    effectOf(e)->processDoubleReplacing(inputs, outputs, sampleFrames);
+                                                          VstInt32 sampleFrames) noexcept {
+    if (AudioEffect* effect = effectOf(e)) {
+        effect->processDoubleReplacing(inputs, outputs, sampleFrames);
+    }
 }
 
 // ---------------------------------------------------------------------------
 
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                   float opt) noexcept {
+    // The text and chunk opcodes hand the effect a host pointer to write
+    // through; a null one is refused here so that no override has to check.
+    const bool needsPointer =
+        (opcode >= effSetProgramName && opcode <= effGetParamName) || opcode == effGetChunk;
+    if (needsPointer && ptr == nullptr) {
+        return 0;
+    }
     switch (opcode) {
     case effOpen:
         open();
@@ -177,14 +202,24 @@ void AudioEffect::setFlag(VstInt32 bit, bool state) noexcept {
     }
 }
 
-void AudioEffect::canProcessReplacing(bool state) noexcept { setFlag(effFlagsCanReplacing, state); }
+void AudioEffect::canProcessReplacing(bool state) noexcept {
+    setFlag(effFlagsCanReplacing, state);
+}
 void AudioEffect::canDoubleReplacing(bool state) noexcept {
     setFlag(effFlagsCanDoubleReplacing, state);
 }
-void AudioEffect::programsAreChunks(bool state) noexcept { setFlag(effFlagsProgramChunks, state); }
-void AudioEffect::hasVu(bool state) noexcept { setFlag(effFlagsHasVu, state); }
-void AudioEffect::hasClip(bool state) noexcept { setFlag(effFlagsHasClip, state); }
-void AudioEffect::canMono(bool state) noexcept { setFlag(effFlagsCanMono, state); }
+void AudioEffect::programsAreChunks(bool state) noexcept {
+    setFlag(effFlagsProgramChunks, state);
+}
+void AudioEffect::hasVu(bool state) noexcept {
+    setFlag(effFlagsHasVu, state);
+}
+void AudioEffect::hasClip(bool state) noexcept {
+    setFlag(effFlagsHasClip, state);
+}
+void AudioEffect::canMono(bool state) noexcept {
+    setFlag(effFlagsCanMono, state);
+}
 
 // ---------------------------------------------------------------------------
 // Requests to the host

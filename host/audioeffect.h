@@ -54,7 +54,7 @@ public:
     virtual void suspend() noexcept {} // slot 4
     virtual void resume() noexcept {}  // slot 5
 
-    virtual void setSampleRate(float rate) noexcept { sampleRate = rate; } // slot 6
+    virtual void setSampleRate(float rate) noexcept { sampleRate = rate; }  // slot 6
     virtual void setBlockSize(VstInt32 size) noexcept { blockSize = size; } // slot 7
 
     /// Replaces `sampleFrames` samples of each output channel. Audio thread.
@@ -64,28 +64,27 @@ public:
                                         VstInt32 /*sampleFrames*/) noexcept {} // slot 9
 
     virtual void setParameter(VstInt32 /*index*/, float /*value*/) noexcept {} // slot 10
-    virtual float getParameter(VstInt32 /*index*/) noexcept { return 0.0f; } // slot 11
+    virtual float getParameter(VstInt32 /*index*/) noexcept { return 0.0f; }   // slot 11
     /// Sets the parameter, then tells the host (audioMasterAutomate).
     virtual void setParameterAutomated(VstInt32 index, float value) noexcept; // slot 12
 
-    virtual VstInt32 getProgram() noexcept { return curProgram; }            // slot 13
-    virtual void setProgram(VstInt32 program) noexcept { curProgram = program; } // slot 14
-    virtual void setProgramName(char* /*name*/) noexcept {}                  // slot 15
-    virtual void getProgramName(char* name) noexcept;                        // slot 16
-    virtual void getParameterLabel(VstInt32 index, char* label) noexcept;    // slot 17
-    virtual void getParameterDisplay(VstInt32 index, char* text) noexcept;   // slot 18
-    virtual void getParameterName(VstInt32 index, char* text) noexcept;      // slot 19
+    virtual VstInt32 getProgram() noexcept { return curProgram; }                        // slot 13
+    virtual void setProgram(VstInt32 program) noexcept { curProgram = program; }         // slot 14
+    virtual void setProgramName(char* /*name*/) noexcept {}                              // slot 15
+    virtual void getProgramName(char* name) noexcept;                                    // slot 16
+    virtual void getParameterLabel(VstInt32 index, char* label) noexcept;                // slot 17
+    virtual void getParameterDisplay(VstInt32 index, char* text) noexcept;               // slot 18
+    virtual void getParameterName(VstInt32 index, char* text) noexcept;                  // slot 19
     virtual VstInt32 getChunk(void** /*data*/, bool /*isPreset*/) noexcept { return 0; } // slot 20
-    virtual VstInt32 setChunk(void* /*data*/, VstInt32 /*byteSize*/,
-                              bool /*isPreset*/) noexcept {
+    virtual VstInt32 setChunk(void* /*data*/, VstInt32 /*byteSize*/, bool /*isPreset*/) noexcept {
         return 0;
     } // slot 21
 
-    virtual void setUniqueID(VstInt32 id) noexcept { cEffect.uniqueID = id; } // slot 22
+    virtual void setUniqueID(VstInt32 id) noexcept { cEffect.uniqueID = id; }           // slot 22
     virtual void setNumInputs(VstInt32 inputs) noexcept { cEffect.numInputs = inputs; } // slot 23
     virtual void setNumOutputs(VstInt32 outputs) noexcept {
         cEffect.numOutputs = outputs;
-    } // slot 24
+    }                                                      // slot 24
     virtual void canProcessReplacing(bool state) noexcept; // slot 25
     virtual void canDoubleReplacing(bool state) noexcept;  // slot 26
     virtual void programsAreChunks(bool state) noexcept;   // slot 27
@@ -93,23 +92,23 @@ public:
         cEffect.initialDelay = delay;
     } // slot 28
 
-    virtual AEffEditor* getEditor() noexcept { return editor; }   // slot 29
-    virtual AEffect* getAeffect() noexcept { return &cEffect; }   // slot 30
-    virtual float getSampleRate() noexcept { return sampleRate; } // slot 31
+    virtual AEffEditor* getEditor() noexcept { return editor; }    // slot 29
+    virtual AEffect* getAeffect() noexcept { return &cEffect; }    // slot 30
+    virtual float getSampleRate() noexcept { return sampleRate; }  // slot 31
     virtual VstInt32 getBlockSize() noexcept { return blockSize; } // slot 32
     /// The host's VST version; 1 without a host or when it answers 0.
     virtual VstInt32 getMasterVersion() noexcept; // slot 33
     /// The unique ID of the effect the host is loading (shell plug-ins).
     virtual VstInt32 getCurrentUniqueId() noexcept; // slot 34
-    virtual void masterIdle() noexcept;            // slot 35
+    virtual void masterIdle() noexcept;             // slot 35
 
     // Display texts in the house style: at most maxLen characters into a
     // buffer of maxLen + 1 bytes, zero-filled up to and including text[maxLen].
-    virtual void dB2string(float value, char* text, VstInt32 maxLen) noexcept;      // slot 36
-    virtual void Hz2string(float samples, char* text, VstInt32 maxLen) noexcept;    // slot 37
-    virtual void ms2string(float samples, char* text, VstInt32 maxLen) noexcept;    // slot 38
-    virtual void float2string(float value, char* text, VstInt32 maxLen) noexcept;   // slot 39
-    virtual void int2string(VstInt32 value, char* text, VstInt32 maxLen) noexcept;  // slot 40
+    virtual void dB2string(float value, char* text, VstInt32 maxLen) noexcept;     // slot 36
+    virtual void Hz2string(float samples, char* text, VstInt32 maxLen) noexcept;   // slot 37
+    virtual void ms2string(float samples, char* text, VstInt32 maxLen) noexcept;   // slot 38
+    virtual void float2string(float value, char* text, VstInt32 maxLen) noexcept;  // slot 39
+    virtual void int2string(VstInt32 value, char* text, VstInt32 maxLen) noexcept; // slot 40
 
     /// Accumulating processing for old hosts; does nothing by default.
     virtual void process(float** /*inputs*/, float** /*outputs*/,
@@ -131,15 +130,16 @@ public:
     // Entry functions behind the record's function pointers. Each recovers the
     // object from the record and forwards to one virtual operation.
     static VstIntPtr VSTCALLBACK dispatcherEntry(AEffect* e, VstInt32 opcode, VstInt32 index,
-                                                 VstIntPtr value, void* ptr, float opt);
-    static void VSTCALLBACK setParameterEntry(AEffect* e, VstInt32 index, float value);
-    static float VSTCALLBACK getParameterEntry(AEffect* e, VstInt32 index);
+                                                 VstIntPtr value, void* ptr, float opt) noexcept;
+    static void VSTCALLBACK setParameterEntry(AEffect* e, VstInt32 index, float value) noexcept;
+    static float VSTCALLBACK getParameterEntry(AEffect* e, VstInt32 index) noexcept;
     static void VSTCALLBACK processEntry(AEffect* e, float** inputs, float** outputs,
-                                         VstInt32 sampleFrames);
+                                         VstInt32 sampleFrames) noexcept;
     static void VSTCALLBACK processReplacingEntry(AEffect* e, float** inputs, float** outputs,
-                                                  VstInt32 sampleFrames);
+                                                  VstInt32 sampleFrames) noexcept;
     static void VSTCALLBACK processDoubleReplacingEntry(AEffect* e, double** inputs,
-                                                        double** outputs, VstInt32 sampleFrames);
+                                                        double** outputs,
+                                                        VstInt32 sampleFrames) noexcept;
 
 protected:
     /// Sets or clears one bit of the record's flags, leaving the others.

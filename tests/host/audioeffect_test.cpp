@@ -242,6 +242,23 @@ TEST(AudioEffectDispatcher, UnlistedOpcodesAnswerZeroAndDoNothing) {
     EXPECT_EQ(0, std::memcmp(&before, e, sizeof before));
 }
 
+TEST(AudioEffectDispatcher, RefusesNullHostPointersAndNullRecords) {
+    TestEffect effect(nullptr);
+    AEffect* e = effect.getAeffect();
+    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel,
+                            effGetParamDisplay, effGetParamName, effGetChunk}) {
+        EXPECT_EQ(send(e, opcode, 1, 0, nullptr), 0) << "opcode " << opcode;
+    }
+    EXPECT_TRUE(effect.log().empty());
+
+    EXPECT_EQ(AudioEffect::dispatcherEntry(nullptr, effIdentify, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ(AudioEffect::dispatcherEntry(nullptr, effClose, 0, 0, nullptr, 0.0f), 0);
+    AudioEffect::setParameterEntry(nullptr, 0, 1.0f);
+    EXPECT_EQ(AudioEffect::getParameterEntry(nullptr, 0), 0.0f);
+    AudioEffect::processReplacingEntry(nullptr, nullptr, nullptr, 16);
+    EXPECT_TRUE(effect.log().empty());
+}
+
 TEST(AudioEffectDispatcher, EditorOpcodesReachAnAttachedEditor) {
     int destroyed = 0;
     TestEffect effect(nullptr);
