@@ -53,7 +53,6 @@ public:
         return AudioEffect::setChunk(data, byteSize, isPreset);
     }
 
-    void attachEditor(AEffEditor* e) noexcept { editor = e; }
     const std::vector<std::string>& log() const { return own_; }
     FakeHost* host = nullptr; ///< when set, setParameter notes how many requests preceded it
 
@@ -67,26 +66,6 @@ private:
     }
     std::vector<std::string> own_;
     std::vector<std::string>* events_;
-};
-
-/// An editor that answers getRect and open with fixed results and notes its destruction.
-class TestEditor : public AEffEditor {
-public:
-    explicit TestEditor(int& destroyed) : destroyed_(destroyed) {}
-    ~TestEditor() override { ++destroyed_; }
-    bool getRect(void* /*rect*/) noexcept override { return true; }
-    bool open(void* /*window*/) noexcept override { return false; }
-    void close() noexcept override { ++closes; }
-    void idle() noexcept override { ++idles; }
-    bool onKeyDown(VstKeyCode& /*keyCode*/) noexcept override { return false; }
-    bool onKeyUp(VstKeyCode& /*keyCode*/) noexcept override { return false; }
-    bool onWheel(float /*distance*/) noexcept override { return false; }
-    bool setKnobMode(VstInt32 /*mode*/) noexcept override { return false; }
-    int closes = 0;
-    int idles = 0;
-
-private:
-    int& destroyed_;
 };
 
 VstIntPtr send(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
@@ -159,15 +138,6 @@ TEST(AudioEffectLifecycle, CloseAnswersOneAndDestroysTheObjectOnce) {
     EXPECT_EQ(send(e, effClose), 1);
     EXPECT_EQ(events, (std::vector<std::string>{"open", "close", "destroyed"}));
     // ASan reports a leak if the object was not released, a double free if released twice.
-}
-
-TEST(AudioEffectLifecycle, DestructorDestroysTheEditor) {
-    int destroyed = 0;
-    {
-        TestEffect effect(nullptr);
-        effect.attachEditor(new TestEditor(destroyed));
-    }
-    EXPECT_EQ(destroyed, 1);
 }
 
 TEST(AudioEffectDispatcher, ForwardsTheBasicOpcodes) {
@@ -257,21 +227,6 @@ TEST(AudioEffectDispatcher, RefusesNullHostPointersAndNullRecords) {
     EXPECT_EQ(AudioEffect::getParameterEntry(nullptr, 0), 0.0f);
     AudioEffect::processReplacingEntry(nullptr, nullptr, nullptr, 16);
     EXPECT_TRUE(effect.log().empty());
-}
-
-TEST(AudioEffectDispatcher, EditorOpcodesReachAnAttachedEditor) {
-    int destroyed = 0;
-    TestEffect effect(nullptr);
-    auto* editor = new TestEditor(destroyed);
-    effect.attachEditor(editor);
-    AEffect* e = effect.getAeffect();
-
-    EXPECT_EQ(send(e, effEditGetRect), 1);
-    EXPECT_EQ(send(e, effEditOpen), 0);
-    EXPECT_EQ(send(e, effEditClose), 0);
-    EXPECT_EQ(send(e, effEditIdle), 0);
-    EXPECT_EQ(editor->closes, 1);
-    EXPECT_EQ(editor->idles, 1);
 }
 
 TEST(AudioEffectHostRequests, SendTheRecordAndTheDocumentedArguments) {
