@@ -4,8 +4,10 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -78,6 +80,23 @@ TEST(Float2String, EightCharactersCutNotRounded) {
     expectText(Conversion::Float, 0.5, 4, "0.50");
     expectText(Conversion::Float, -123456.0, 3, "-12");
     expectText(Conversion::Float, 1234.5, 20, "1234.500");
+}
+
+TEST(Float2String, ShowsTheExactFloatCutToEightCharacters) {
+    // The exact decimal expansion of the float, cut: any rounding, carry or
+    // lost digit in the digit loops shows up as a difference.
+    TextEffect effect;
+    std::mt19937 random(20240601);
+    std::uniform_real_distribution<double> exponent(-6.0, 6.99);
+    for (int i = 0; i < 100000; ++i) {
+        const double magnitude = std::pow(10.0, exponent(random));
+        const auto value = static_cast<float>(i % 2 == 0 ? magnitude : -magnitude / 10.0);
+        char exact[80];
+        std::snprintf(exact, sizeof exact, "%.40f", static_cast<double>(value));
+        char text[9];
+        effect.float2string(value, text, 8);
+        ASSERT_EQ(std::string(text), std::string(exact, 8)) << "value " << value;
+    }
 }
 
 TEST(Float2String, OutOfStyleShowsHuge) {
