@@ -24,16 +24,16 @@ struct ComplexBin {
 /// One prepared real transform of `n` = 2048 points. A plain record: copies
 /// share the owned arrays, and exactly one copy is passed to `releasePlan`.
 struct FftPlan {
-    int32_t n;             ///< real samples per frame, 2048
-    int32_t kind;          ///< 1 forward (real to complex), 2 inverse (complex to real)
-    int32_t flags;         ///< always 3; read by nothing
+    int32_t n;                   ///< real samples per frame, 2048
+    int32_t kind;                ///< 1 forward (real to complex), 2 inverse (complex to real)
+    int32_t flags;               ///< always 3; read by nothing
     const ComplexBin* complexIn; ///< inverse: spectrum read (n/2 + 1 bins)
     const double* realIn;        ///< forward: frame read (n values)
     ComplexBin* complexOut;      ///< forward: spectrum written (n/2 + 1 bins)
     double* realOut;             ///< inverse: frame written (n values)
     double* work;                ///< owned scratch, n doubles, holds nothing between runs
-    int32_t* indexTable;         ///< owned: [0] twiddle count nw, [1] cosine count nc, [2..] bit reversal
-    double* trigTable;           ///< owned: nw twiddles, then nc cosine entries
+    int32_t* indexTable; ///< owned: [0] twiddle count nw, [1] cosine count nc, [2..] bit reversal
+    double* trigTable;   ///< owned: nw twiddles, then nc cosine entries
 };
 
 /// Forward plan from `in` (2048 doubles) to `out` (at least 1025 bins).

@@ -1,0 +1,64 @@
+#include "bit_reversal.h"
+
+#include <bit>
+#include <utility>
+
+namespace vorlen::fft {
+namespace {
+
+constexpr int32_t kReversed4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+// A point index is split as high | middle | low, where high and low have the
+// width of the table level m and middle has 3 or 4 bits. Reversing the whole
+// swaps high and low, each reversed, and reverses middle. Level m of the table
+// gives 8m times the reversal of a high or low field.
+template <bool Conj>
+void permute(int32_t n, const int32_t* ip, double* __restrict a) noexcept {
+    int32_t m = 1;
+    int32_t l = n / 4;
+    while (l > 8) {
+        m *= 2;
+        l /= 4;
+    }
+    const int32_t lowBits = std::countr_zero(static_cast<uint32_t>(m));
+    const int32_t midBits = l == 8 ? 4 : 3;
+    const int32_t* reversedMid = l == 8 ? kReversed4 : kReversed3;
+    const int32_t mids = 1 << midBits;
+    const int32_t highShift = lowBits + midBits;
+    const int32_t* level = ip + m;
+    const int32_t unit = 8 * m;
+    for (int32_t high = 0; high < m; ++high) {
+        const int32_t reversedHigh = level[high] / unit;
+        for (int32_t low = 0; low < m; ++low) {
+            const int32_t reversedLow = level[low] / unit;
+            for (int32_t mid = 0; mid < mids; ++mid) {
+                const int32_t p = (high << highShift) | (mid << lowBits) | low;
+                const int32_t r =
+                    (reversedLow << highShift) | (reversedMid[mid] << lowBits) | reversedHigh;
+                if (r > p) {
+                    std::swap(a[2 * p], a[2 * r]);
+                    std::swap(a[2 * p + 1], a[2 * r + 1]);
+                    if constexpr (Conj) {
+                        a[2 * p + 1] = -a[2 * p + 1];
+                        a[2 * r + 1] = -a[2 * r + 1];
+                    }
+                } else if (Conj && r == p) {
+                    a[2 * p + 1] = -a[2 * p + 1];
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+void bitReverse(int32_t n, const int32_t* ip, double* a) noexcept {
+    permute<false>(n, ip, a);
+}
+
+void bitReverseConjugate(int32_t n, const int32_t* ip, double* a) noexcept {
+    permute<true>(n, ip, a);
+}
+
+} // namespace vorlen::fft

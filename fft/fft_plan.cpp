@@ -1,0 +1,142 @@
+#include "fft_plan.h"
+
+#include "complex_fft.h"
+#include "fft_tables.h"
+#include "real_spectrum.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int32_t kFrameLength = 2048;
+constexpr int32_t kForward = 1;
+constexpr int32_t kInverse = 2;
+constexpr int32_t kFlags = 3;
+
+// The tables were built for transforms of up to 4 nw (twiddles) and 4 nc
+// (cosines) doubles, and the work array holds that many; a plan whose size
+// was changed afterwards, or that was released, must not run past them.
+bool runnable(const FftPlan& plan) noexcept {
+    if (plan.work == nullptr || plan.indexTable == nullptr || plan.trigTable == nullptr) {
+        return false;
+    }
+    const int32_t n = plan.n;
+    const int32_t nw = plan.indexTable[0];
+    const int32_t nc = plan.indexTable[1];
+    const bool powerOfTwo = n >= 2 && (n & (n - 1)) == 0;
+    return powerOfTwo && n / 4 <= nw && n / 4 <= nc;
+}
+
+FftPlan makePlan(int32_t kind) {
+    const int32_t n = kFrameLength;
+    const int32_t nw = n / 4;
+    const int32_t nc = n / 4;
+    // Held by owners until all three exist, so that a failed allocation
+    // leaks none of the others.
+    auto work = std::make_unique_for_overwrite<double[]>(n);
+    auto indexTable = std::make_unique_for_overwrite<int32_t[]>(vorlen::fft::indexTableSize(nw));
+    auto trigTable = std::make_unique_for_overwrite<double[]>(nw + nc);
+    vorlen::fft::makeTwiddleTable(nw, indexTable.get(), trigTable.get());
+    vorlen::fft::makeCosineTable(nc, indexTable.get(), trigTable.get() + nw);
+
+    FftPlan plan{};
+    plan.n = n;
+    plan.kind = kind;
+    plan.flags = kFlags;
+    plan.work = work.release();
+    plan.indexTable = indexTable.release();
+    plan.trigTable = trigTable.release();
+    return plan;
+}
+
+} // namespace
+
+FftPlan makeForwardPlan(const double* in, ComplexBin* out) {
+    FftPlan plan = makePlan(kForward);
+    plan.realIn = in;
+    plan.complexOut = out;
+    return plan;
+}
+
+FftPlan makeInversePlan(const ComplexBin* in, double* out) {
+    FftPlan plan = makePlan(kInverse);
+    plan.complexIn = in;
+    plan.realOut = out;
+    return plan;
+}
+
+void executePlan(const FftPlan& plan) noexcept {
+    if (plan.kind == kForward) {
+        executeForward(plan);
+    } else {
+        executeInverse(plan);
+    }
+}
+
+void executeForward(const FftPlan& plan) noexcept {
+    if (plan.realIn == nullptr || plan.complexOut == nullptr || !runnable(plan)) {
+        return;
+    }
+    const int32_t n = plan.n;
+    const int32_t nw = plan.indexTable[0];
+    const int32_t nc = plan.indexTable[1];
+    double* __restrict work = plan.work;
+    std::copy_n(plan.realIn, n, work);
+    if (n >= 4) {
+        vorlen::fft::complexForward(n, work, plan.indexTable, nw, plan.trigTable);
+    }
+    if (n > 4) {
+        vorlen::fft::realForwardPost(n, work, nc, plan.trigTable + nw);
+    }
+    // Point 0 of the half-length transform holds the even and odd sums.
+    const double nyquist = work[0] - work[1];
+    work[0] += work[1];
+    work[1] = nyquist;
+
+    ComplexBin* __restrict out = plan.complexOut;
+    out[0] = {work[0], 0.0};
+    for (int32_t k = 1; k < n / 2; ++k) {
+        out[k] = {work[2 * k], work[2 * k + 1]};
+    }
+    out[n / 2] = {work[1], 0.0};
+}
+
+void executeInverse(const FftPlan& plan) noexcept {
+    if (plan.complexIn == nullptr || plan.realOut == nullptr || !runnable(plan)) {
+        return;
+    }
+    const int32_t n = plan.n;
+    const int32_t nw = plan.indexTable[0];
+    const int32_t nc = plan.indexTable[1];
+    double* __restrict work = plan.work;
+    const ComplexBin* __restrict in = plan.complexIn;
+    work[0] = in[0].re;
+    work[1] = in[n / 2].re;
+    for (int32_t k = 1; k < n / 2; ++k) {
+        work[2 * k] = in[k].re;
+        work[2 * k + 1] = in[k].im;
+    }
+    work[1] = 0.5 * (work[0] - work[1]);
+    work[0] -= work[1];
+    if (n > 4) {
+        vorlen::fft::realBackwardPre(n, work, nc, plan.trigTable + nw);
+    }
+    if (n >= 4) {
+        vorlen::fft::complexBackward(n, work, plan.indexTable, nw, plan.trigTable);
+    }
+    // The steps above give half of the unnormalised inverse.
+    double* __restrict out = plan.realOut;
+    for (int32_t j = 0; j < n; ++j) {
+        out[j] = 2.0 * work[j];
+    }
+}
+
+void releasePlan(FftPlan& plan) noexcept {
+    delete[] plan.work;
+    plan.work = nullptr;
+    delete[] plan.indexTable;
+    plan.indexTable = nullptr;
+    delete[] plan.trigTable;
+    plan.trigTable = nullptr;
+}
