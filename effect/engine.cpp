@@ -1,0 +1,158 @@
+// The audio path: per-sample streaming into frames and out of the rings, and the hop.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "smoothing.h"
+#include "vorlen.h"
+
+namespace {
+
+/// The next white-noise sample, one of the 32768 values -1 + k/16384. The generator is the
+/// C library's and is shared with everything else in the host process that uses it.
+inline double nextNoise() noexcept {
+    // Maps any RAND_MAX onto 0..32767; the identity where RAND_MAX is 32767.
+    const unsigned long long r = static_cast<unsigned long long>(std::rand()) * 32768ULL /
+                                 (static_cast<unsigned long long>(RAND_MAX) + 1ULL);
+    return (static_cast<double>(r) * 3.0517578125e-05) * 2.0 - 1.0;
+}
+
+/// The half-width the smoothing is defined for, whatever the host has set.
+inline int32_t smoothingHalfWidth(int32_t stored) noexcept {
+    return std::clamp(stored, int32_t{0}, vorlen::kMaxSmoothingHalfWidth);
+}
+
+/// mag[k] = |spectrum[k]| for the bins in use.
+void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept {
+    for (int32_t k = 0; k < vorlen::kSpectrumBins; ++k) {
+        const double re = spectrum[k].re;
+        const double im = spectrum[k].im;
+        mag[k] = std::sqrt(re * re + im * im);
+    }
+}
+
+/// Noise bins rescaled from the noise's smoothed envelope to the signal's.
+void shape(const ComplexBin* __restrict noise, const double* __restrict signalMag,
+           const double* __restrict noiseMag, ComplexBin* __restrict shaped) noexcept {
+    for (int32_t k = 0; k < vorlen::kSpectrumBins; ++k) {
+        // A zero noise envelope has no phase to lend: the bin stays silent rather than
+        // becoming inf or NaN and spreading through the inverse transform.
+        const double gain = noiseMag[k] == 0.0 ? 0.0 : signalMag[k] / noiseMag[k];
+        shaped[k].re = gain * noise[k].re;
+        shaped[k].im = gain * noise[k].im;
+    }
+}
+
+/// Scales an inverse transform back to unit gain.
+void normalise(double* __restrict frame) noexcept {
+    for (int32_t j = 0; j < vstVorlen::kFrameLength; ++j) {
+        frame[j] *= 0.00048828125;
+    }
+}
+
+/// Adds the first half of a mixed frame onto what the previous hop left in the ring.
+void overlapAdd(double* __restrict ring, const double* __restrict dry, const double* __restrict wet,
+                double dryWeight, double wetWeight) noexcept {
+    for (int32_t j = 0; j < vstVorlen::kHopSize; ++j) {
+        ring[j] = (dryWeight * dry[j] + wetWeight * wet[j]) + ring[j];
+    }
+}
+
+/// Stores the second half of a mixed frame over ring positions already sent.
+void overwrite(double* __restrict ring, const double* __restrict dry, const double* __restrict wet,
+               double dryWeight, double wetWeight) noexcept {
+    for (int32_t j = 0; j < vstVorlen::kHopSize; ++j) {
+        ring[j] = dryWeight * dry[j] + wetWeight * wet[j];
+    }
+}
+
+} // namespace
+
+void vstVorlen::applyWindow(const double* source, double* destination) const noexcept {
+    const double* __restrict w = window;
+    for (int32_t i = 0; i < kFrameLength; ++i) {
+        destination[i] = source[i] * w[i];
+    }
+}
+
+void vstVorlen::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) noexcept {
+    if (inputs == nullptr || outputs == nullptr || sampleFrames <= 0) {
+        return;
+    }
+    // No __restrict on the host's buffers: many hosts pass one buffer as input and output.
+    const float* inL = inputs[0];
+    const float* inR = inputs[1];
+    float* outL = outputs[0];
+    float* outR = outputs[1];
+    for (VstInt32 i = 0; i < sampleFrames; ++i) {
+        // Both inputs are read before either output is written, so a host processing in
+        // place gets the same result as one with separate buffers.
+        const double inputL = inL != nullptr ? static_cast<double>(inL[i]) : 0.0;
+        const double inputR = inR != nullptr ? static_cast<double>(inR[i]) : 0.0;
+        if (outL != nullptr) {
+            outL[i] = static_cast<float>(outRingL[readPos]);
+        }
+        if (outR != nullptr) {
+            outR[i] = static_cast<float>(outRingR[readPos]);
+        }
+        if (++readPos == kFrameLength) {
+            readPos = 0;
+        }
+        frameL[fillPos] = inputL;
+        frameR[fillPos] = inputR;
+        frameNoise[fillPos] = nextNoise();
+        if (++fillPos == kFrameLength) {
+            hop();
+        }
+    }
+}
+
+void vstVorlen::hop() noexcept {
+    applyWindow(frameL, windowedL);
+    applyWindow(frameR, windowedR);
+    applyWindow(frameNoise, windowedNoise);
+    executePlan(forwardPlanL);
+    executePlan(forwardPlanR);
+    executePlan(forwardPlanNoise);
+
+    magnitudes(spectrumL, magL);
+    magnitudes(spectrumR, magR);
+    magnitudes(spectrumNoise, magNoise);
+    // The host may change Smoothing during the hop; each spectrum takes the value current
+    // when its turn comes.
+    vorlen::smoothSpectrum(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magL,
+                           smoothTemp);
+    vorlen::smoothSpectrum(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magR,
+                           smoothTemp);
+    vorlen::smoothSpectrum(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magNoise,
+                           smoothTemp);
+
+    shape(spectrumNoise, magL, magNoise, shapedL);
+    shape(spectrumNoise, magR, magNoise, shapedR);
+    executePlan(inversePlanL);
+    executePlan(inversePlanR);
+    normalise(wetL);
+    normalise(wetR);
+    applyWindow(wetL, wetL);
+    applyWindow(wetR, wetR);
+
+    // One reading of Ratio for the whole frame keeps both halves and both channels mixed
+    // alike.
+    const float wetRatio = ratio.load(std::memory_order_relaxed);
+    const double dryWeight = static_cast<double>(1.0f - wetRatio);
+    const double wetWeight = static_cast<double>(wetRatio);
+
+    // writePos is 0 or 1024 here, so each half of the ring is one contiguous run.
+    const int32_t firstHalf = writePos;
+    const int32_t secondHalf = (writePos + kHopSize) % kFrameLength;
+    overlapAdd(outRingL + firstHalf, windowedL, wetL, dryWeight, wetWeight);
+    overlapAdd(outRingR + firstHalf, windowedR, wetR, dryWeight, wetWeight);
+    overwrite(outRingL + secondHalf, windowedL + kHopSize, wetL + kHopSize, dryWeight, wetWeight);
+    overwrite(outRingR + secondHalf, windowedR + kHopSize, wetR + kHopSize, dryWeight, wetWeight);
+    writePos = secondHalf;
+
+    std::copy(frameL + kHopSize, frameL + kFrameLength, frameL);
+    std::copy(frameR + kHopSize, frameR + kFrameLength, frameR);
+    std::copy(frameNoise + kHopSize, frameNoise + kFrameLength, frameNoise);
+    fillPos = kHopSize;
+}

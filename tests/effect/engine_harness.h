@@ -1,0 +1,91 @@
+// A small host for engine tests: runs a whole stereo signal through one instance in
+// blocks of chosen sizes.
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "vorlen.h"
+
+/// Two channels of host samples.
+struct Stereo {
+    std::vector<float> left;
+    std::vector<float> right;
+
+    explicit Stereo(size_t length = 0) : left(length), right(length) {}
+    size_t size() const { return left.size(); }
+};
+
+/// Independent random channels in -1..1, made without touching the C generator that the
+/// effect draws its noise from.
+inline Stereo randomSignal(size_t length, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
+    Stereo signal(length);
+    for (size_t i = 0; i < length; ++i) {
+        signal.left[i] = sample(random);
+        signal.right[i] = sample(random);
+    }
+    return signal;
+}
+
+/// Samples [begin, end) of both channels.
+inline Stereo slice(const Stereo& signal, size_t begin, size_t end) {
+    Stereo part;
+    part.left.assign(signal.left.begin() + begin, signal.left.begin() + end);
+    part.right.assign(signal.right.begin() + begin, signal.right.begin() + end);
+    return part;
+}
+
+/// Appends `tail` to `signal`.
+inline void append(Stereo& signal, const Stereo& tail) {
+    signal.left.insert(signal.left.end(), tail.left.begin(), tail.left.end());
+    signal.right.insert(signal.right.end(), tail.right.begin(), tail.right.end());
+}
+
+/// One effect instance, made as the entry point makes it but without a host.
+class Engine {
+public:
+    Engine() : effect(std::make_unique<vstVorlen>(nullptr)) {}
+
+    void set(VstInt32 index, float value) { effect->setParameter(index, value); }
+
+    /// Processes `input` out of place in blocks whose sizes cycle through `blocks`.
+    Stereo run(const Stereo& input, const std::vector<int>& blocks = {4096}) {
+        Stereo output(input.size());
+        size_t done = 0;
+        for (size_t b = 0; done < input.size(); ++b) {
+            const int count = static_cast<int>(std::min<size_t>(
+                static_cast<size_t>(blocks[b % blocks.size()]), input.size() - done));
+            float* inputs[2] = {const_cast<float*>(input.left.data() + done),
+                                const_cast<float*>(input.right.data() + done)};
+            float* outputs[2] = {output.left.data() + done, output.right.data() + done};
+            effect->processReplacing(inputs, outputs, count);
+            done += static_cast<size_t>(count);
+        }
+        return output;
+    }
+
+    /// The effect's analysis and synthesis window, read back through applyWindow.
+    std::vector<double> window() const {
+        std::vector<double> ones(vstVorlen::kFrameLength, 1.0);
+        std::vector<double> result(ones.size());
+        effect->applyWindow(ones.data(), result.data());
+        return result;
+    }
+
+    std::unique_ptr<vstVorlen> effect;
+};
+
+/// `input` through a new instance with the given parameters, the generator seeded first.
+inline Stereo renderFresh(const Stereo& input, float ratio, float smoothing, unsigned seed,
+                          const std::vector<int>& blocks = {4096}) {
+    Engine engine;
+    engine.set(0, ratio);
+    engine.set(1, smoothing);
+    std::srand(seed);
+    return engine.run(input, blocks);
+}

@@ -1,0 +1,205 @@
+// The streaming engine: latency, the dry path, block independence, the noise draws and
+// what hosts may hand it (in-place buffers, null channels, non-finite samples).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+#include "engine_harness.h"
+
+namespace {
+
+constexpr size_t kLength = 12000;
+
+void expectIdentical(const Stereo& a, const Stereo& b, size_t from = 0) {
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = from; i < a.size(); ++i) {
+        ASSERT_EQ(a.left[i], b.left[i]) << "left sample " << i;
+        ASSERT_EQ(a.right[i], b.right[i]) << "right sample " << i;
+    }
+}
+
+TEST(Engine, NonPositiveCountsTouchNeitherBuffersNorState) {
+    const Stereo input = randomSignal(kLength, 1);
+    const Stereo reference = renderFresh(input, 0.6f, 0.5f, 77);
+
+    Engine engine;
+    engine.set(0, 0.6f);
+    std::srand(77);
+    Stereo output = engine.run(slice(input, 0, 1500));
+    Stereo sentinel(8);
+    std::fill(sentinel.left.begin(), sentinel.left.end(), 9.0f);
+    std::fill(sentinel.right.begin(), sentinel.right.end(), 9.0f);
+    float* buffers[2] = {sentinel.left.data(), sentinel.right.data()};
+    for (int count : {0, -1, -4096, std::numeric_limits<int>::min()}) {
+        engine.effect->processReplacing(buffers, buffers, count);
+    }
+    for (size_t i = 0; i < sentinel.size(); ++i) {
+        EXPECT_EQ(sentinel.left[i], 9.0f);
+        EXPECT_EQ(sentinel.right[i], 9.0f);
+    }
+    // Neither the engine nor the generator moved: the rest continues the single run.
+    append(output, engine.run(slice(input, 1500, kLength)));
+    expectIdentical(output, reference);
+}
+
+TEST(Engine, FirstHopOfOutputIsExactlyZeroWhateverTheParameters) {
+    const Stereo input = randomSignal(3000, 2);
+    for (float ratio : {0.0f, 0.5f, 1.0f, 2.0f}) {
+        for (float smoothing : {0.0f, 0.5f, 1.0f}) {
+            const Stereo output = renderFresh(input, ratio, smoothing, 3, {7});
+            const size_t silent = ratio == 0.0f ? 2048 : 1024;
+            for (size_t i = 0; i < silent; ++i) {
+                ASSERT_EQ(output.left[i], 0.0f) << "ratio " << ratio << ", sample " << i;
+                ASSERT_EQ(output.right[i], 0.0f) << "ratio " << ratio << ", sample " << i;
+            }
+        }
+    }
+}
+
+// With Ratio 0 only the dry term remains: the input, 2048 samples late, under the sum of
+// the two overlapping analysis windows.
+TEST(Engine, RatioZeroDelaysTheInputByTheLatencyUnderTheWindowGain) {
+    const Stereo input = randomSignal(kLength, 4);
+    for (const std::vector<int>& blocks : {std::vector<int>{1}, {1000}, {5000, 3, 1024}}) {
+        const Stereo output = renderFresh(input, 0.0f, 0.5f, 5, blocks);
+        for (size_t t = 2048; t < kLength; ++t) {
+            const double q = static_cast<double>(t % 1024);
+            const double gain =
+                std::sin(std::numbers::pi * q / 2048.0) + std::cos(std::numbers::pi * q / 2048.0);
+            const double left = input.left[t - 2048] * gain;
+            const double right = input.right[t - 2048] * gain;
+            // One rounding to float on top of double arithmetic.
+            ASSERT_NEAR(output.left[t], left, 1.5e-7 * std::abs(left)) << "sample " << t;
+            ASSERT_NEAR(output.right[t], right, 1.5e-7 * std::abs(right)) << "sample " << t;
+        }
+    }
+}
+
+TEST(Engine, WindowIsTheSquareRootOfAPeriodicHann) {
+    const std::vector<double> window = Engine().window();
+    EXPECT_EQ(window[0], 0.0);
+    EXPECT_NEAR(window[512], std::sqrt(0.5), 1e-15);
+    EXPECT_NEAR(window[1024], 1.0, 1e-15);
+    for (size_t i = 0; i < 1024; ++i) {
+        ASSERT_NEAR(window[i] * window[i] + window[i + 1024] * window[i + 1024], 1.0, 1e-14);
+    }
+}
+
+TEST(Engine, SilenceStaysExactlySilentAsNoise) {
+    const Stereo silence(kLength);
+    for (float smoothing : {0.0f, 0.5f, 1.0f}) {
+        const Stereo output = renderFresh(silence, 1.0f, smoothing, 6, {333});
+        for (size_t i = 0; i < kLength; ++i) {
+            ASSERT_EQ(output.left[i], 0.0f) << "sample " << i;
+            ASSERT_EQ(output.right[i], 0.0f) << "sample " << i;
+        }
+    }
+}
+
+TEST(Engine, BlockSizesDoNotChangeTheOutput) {
+    const Stereo input = randomSignal(kLength, 7);
+    const Stereo whole = renderFresh(input, 0.7f, 0.5f, 8, {static_cast<int>(kLength)});
+    const std::vector<std::vector<int>> splits = {
+        {1}, {7}, {1000}, {1024}, {5000}, {3, 1021, 1, 2048, 4999, 17, 1024, 64},
+    };
+    for (const std::vector<int>& blocks : splits) {
+        SCOPED_TRACE(::testing::Message() << "first block " << blocks[0]);
+        expectIdentical(renderFresh(input, 0.7f, 0.5f, 8, blocks), whole);
+    }
+}
+
+TEST(Engine, DrawsExactlyOneRandomNumberPerSample) {
+    const Stereo input = randomSignal(5000, 9);
+    for (float ratio : {0.0f, 1.0f}) {
+        for (float smoothing : {0.0f, 1.0f}) {
+            renderFresh(input, ratio, smoothing, 10, {999});
+            const int afterEffect = std::rand();
+            std::srand(10);
+            for (size_t i = 0; i < input.size(); ++i) {
+                (void)std::rand();
+            }
+            EXPECT_EQ(afterEffect, std::rand());
+        }
+    }
+}
+
+// Hosts often process in place; the input of each index must be read before its output
+// overwrites it.
+TEST(Engine, InPlaceBuffersGiveTheOutOfPlaceResult) {
+    const Stereo input = randomSignal(kLength, 11);
+    const Stereo expected = renderFresh(input, 0.5f, 0.5f, 12, {700});
+
+    Engine engine;
+    engine.set(0, 0.5f);
+    std::srand(12);
+    Stereo buffer = input;
+    for (size_t done = 0; done < kLength; done += 700) {
+        const int count = static_cast<int>(std::min<size_t>(700, kLength - done));
+        float* channels[2] = {buffer.left.data() + done, buffer.right.data() + done};
+        engine.effect->processReplacing(channels, channels, count);
+    }
+    expectIdentical(buffer, expected);
+}
+
+TEST(Engine, NullChannelsAreSilentInputsAndSkippedOutputs) {
+    Stereo input = randomSignal(kLength, 13);
+    std::fill(input.right.begin(), input.right.end(), 0.0f);
+    const Stereo expected = renderFresh(input, 0.5f, 0.5f, 14);
+
+    Engine engine;
+    engine.set(0, 0.5f);
+    std::srand(14);
+    // Null arrays: nothing is processed and no noise is drawn.
+    engine.effect->processReplacing(nullptr, nullptr, 512);
+    float* someInputs[2] = {input.left.data(), input.right.data()};
+    engine.effect->processReplacing(someInputs, nullptr, 512);
+    Stereo output(kLength);
+    float* outputs[2] = {output.left.data(), nullptr};
+    float* inputs[2] = {input.left.data(), nullptr};
+    engine.effect->processReplacing(inputs, outputs, static_cast<int>(kLength));
+    for (size_t i = 0; i < kLength; ++i) {
+        ASSERT_EQ(output.left[i], expected.left[i]) << "sample " << i;
+        ASSERT_EQ(output.right[i], 0.0f) << "sample " << i;
+    }
+}
+
+// A non-finite sample spoils the frames that hold it and the ring positions they reach,
+// nothing more: once those have been sent, the output is that of the same input without it.
+TEST(Engine, NonFiniteInputPassesThroughAndLeaves) {
+    Stereo input = randomSignal(kLength, 15);
+    input.left[3000] = 0.0f;
+    for (float ratio : {0.0f, 1.0f}) {
+        const Stereo clean = renderFresh(input, ratio, 0.5f, 16);
+        for (float bad :
+             {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+            Stereo spoiled = input;
+            spoiled.left[3000] = bad;
+            const Stereo output = renderFresh(spoiled, ratio, 0.5f, 16);
+            // Sample 3000 sits in the frames of the hops after 3072 and 4096 samples; the
+            // later one is sent as outputs 4096..6143.
+            EXPECT_FALSE(std::isfinite(output.left[5000]));
+            for (size_t i = 6144; i < kLength; ++i) {
+                ASSERT_EQ(output.left[i], clean.left[i]) << "sample " << i;
+            }
+            for (size_t i = 0; i < kLength; ++i) {
+                ASSERT_EQ(output.right[i], clean.right[i]) << "right sample " << i;
+            }
+        }
+    }
+}
+
+// Host values beyond 0..1 give half-widths the smoothing is not defined for; they act as
+// the nearest one it is defined for.
+TEST(Engine, OutOfRangeSmoothingActsAsTheNearestValidHalfWidth) {
+    const Stereo input = randomSignal(6000, 17);
+    expectIdentical(renderFresh(input, 1.0f, 1.0e9f, 18), renderFresh(input, 1.0f, 25.6f, 18));
+    expectIdentical(renderFresh(input, 1.0f, -1.0e9f, 18), renderFresh(input, 1.0f, 0.0f, 18));
+    expectIdentical(renderFresh(input, 1.0f, std::numeric_limits<float>::infinity(), 18),
+                    renderFresh(input, 1.0f, 25.6f, 18));
+}
+
+} // namespace
