@@ -426,9 +426,10 @@ double AudioEffectX::updateSampleRate() noexcept {
 
 VstInt32 AudioEffectX::updateBlockSize() noexcept {
     if (audioMaster != nullptr) {
-        const VstIntPtr size = callHost(audioMasterGetBlockSize);
+        // Narrowed before the test, so that no answer can store a size of 0 or less.
+        const auto size = static_cast<VstInt32>(callHost(audioMasterGetBlockSize));
         if (size > 0) {
-            blockSize = static_cast<VstInt32>(size);
+            blockSize = size;
         }
     }
     return blockSize;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -433,20 +434,22 @@ TEST(AudioEffectXRequests, UpdateSampleRateAndBlockSizeKeepOnlyPositiveAnswers) 
     EXPECT_EQ(fx.updateBlockSize(), 256);
     EXPECT_EQ(fx.getBlockSize(), 256);
 
-    for (const VstIntPtr answer : {VstIntPtr{0}, VstIntPtr{-1}}) {
+    // 0x80000000 is positive as a 64-bit answer but negative once read as 32 bits.
+    const auto wraps = static_cast<VstIntPtr>(static_cast<std::uint32_t>(0x80000000u));
+    for (const VstIntPtr answer : {VstIntPtr{0}, VstIntPtr{-1}, wraps}) {
         host.answers[audioMasterGetSampleRate] = answer;
         host.answers[audioMasterGetBlockSize] = answer;
         EXPECT_EQ(fx.updateSampleRate(), 48000.0);
         EXPECT_EQ(fx.updateBlockSize(), 256);
     }
     EXPECT_EQ(fx.setterCalls, 0);
-    EXPECT_EQ(host.callsOf(audioMasterGetSampleRate).size(), 3u);
-    EXPECT_EQ(host.callsOf(audioMasterGetBlockSize).size(), 3u);
+    EXPECT_EQ(host.callsOf(audioMasterGetSampleRate).size(), 4u);
+    EXPECT_EQ(host.callsOf(audioMasterGetBlockSize).size(), 4u);
 
     RateEffect alone(nullptr);
     EXPECT_EQ(alone.updateSampleRate(), 44100.0);
     EXPECT_EQ(alone.updateBlockSize(), 1024);
-    EXPECT_EQ(host.calls.size(), 6u);
+    EXPECT_EQ(host.calls.size(), 8u);
 }
 
 } // namespace
