@@ -11,6 +11,16 @@
 
 #include <cstdint>
 
+// The compiler would otherwise keep the larger butterflies as calls inside
+// the stage loops, passing complex values through memory: several times slower.
+#if defined(__GNUC__)
+#define VORLEN_FFT_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define VORLEN_FFT_INLINE __forceinline
+#else
+#define VORLEN_FFT_INLINE inline
+#endif
+
 namespace vorlen::fft {
 
 /// A complex value held in registers while a butterfly runs.
@@ -20,47 +30,47 @@ struct Cx {
 };
 
 /// Sum of two complex values.
-inline Cx operator+(Cx a, Cx b) {
+VORLEN_FFT_INLINE Cx operator+(Cx a, Cx b) {
     return {a.re + b.re, a.im + b.im};
 }
 /// Difference of two complex values.
-inline Cx operator-(Cx a, Cx b) {
+VORLEN_FFT_INLINE Cx operator-(Cx a, Cx b) {
     return {a.re - b.re, a.im - b.im};
 }
 /// Product of two complex values.
-inline Cx operator*(Cx a, Cx b) {
+VORLEN_FFT_INLINE Cx operator*(Cx a, Cx b) {
     return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
 }
 /// Product with a real factor.
-inline Cx scaled(Cx a, double s) {
+VORLEN_FFT_INLINE Cx scaled(Cx a, double s) {
     return {a.re * s, a.im * s};
 }
 /// Product with i.
-inline Cx timesI(Cx a) {
+VORLEN_FFT_INLINE Cx timesI(Cx a) {
     return {-a.im, a.re};
 }
 /// i conj(w): the twiddle W^(Q-j) of a plain split from W^j, since W^Q = i.
-inline Cx mirrorOnce(Cx w) {
+VORLEN_FFT_INLINE Cx mirrorOnce(Cx w) {
     return {w.im, w.re};
 }
 /// -i conj(w): the twiddle W^(3(Q-j)) from W^(3j), since W^(3Q) = -i.
-inline Cx mirrorThrice(Cx w) {
+VORLEN_FFT_INLINE Cx mirrorThrice(Cx w) {
     return {-w.im, -w.re};
 }
 
 /// Point `p` of the interleaved array `a`, conjugated when `Conj` is set.
 template <bool Conj = false>
-inline Cx loadPoint(const double* a, int32_t p) {
+VORLEN_FFT_INLINE Cx loadPoint(const double* a, int32_t p) {
     return {a[2 * p], Conj ? -a[2 * p + 1] : a[2 * p + 1]};
 }
 /// Writes `v` to point `p` of the interleaved array `a`.
-inline void storePoint(double* a, int32_t p, Cx v) {
+VORLEN_FFT_INLINE void storePoint(double* a, int32_t p, Cx v) {
     a[2 * p] = v.re;
     a[2 * p + 1] = v.im;
 }
 
 /// Plain split of one butterfly with the twiddles W^j and W^(3j).
-inline void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx w1, Cx w3) {
+VORLEN_FFT_INLINE void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx w1, Cx w3) {
     const Cx x0 = a0 + a2;
     const Cx x1 = a0 - a2;
     const Cx x2 = a1 + a3;
@@ -72,7 +82,7 @@ inline void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx w1, Cx w3) {
 }
 
 /// Plain split of the butterfly at j = 0, where both twiddles are 1.
-inline void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3) {
+VORLEN_FFT_INLINE void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3) {
     const Cx x0 = a0 + a2;
     const Cx x1 = a0 - a2;
     const Cx x2 = a1 + a3;
@@ -85,7 +95,7 @@ inline void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3) {
 
 /// Rotated split of one butterfly; with w = e^(i pi / M) the factors are
 /// w1 = w^j, v1 = e^(i pi/4) w^j, w3 = w^(3j), v3 = e^(3i pi/4) w^(3j).
-inline void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx w1, Cx v1, Cx w3, Cx v3) {
+VORLEN_FFT_INLINE void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx w1, Cx v1, Cx w3, Cx v3) {
     const Cx x0 = a0 + timesI(a2);
     const Cx x1 = a0 - timesI(a2);
     const Cx x2 = a1 + timesI(a3);
@@ -101,7 +111,7 @@ inline void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx w1, Cx v1, Cx w3, Cx
 }
 
 /// Rotated split of the butterfly at j = 0: v1 = e^(i pi/4), v3 = e^(3i pi/4).
-inline void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx v1, Cx v3) {
+VORLEN_FFT_INLINE void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx v1, Cx v3) {
     const Cx x0 = a0 + timesI(a2);
     const Cx x1 = a0 - timesI(a2);
     const Cx x2 = a1 + timesI(a3);
@@ -117,7 +127,7 @@ inline void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Cx v1, Cx v3) {
 /// Plain split of the butterfly at point `j` of a block at `a` with quarters
 /// of `q` points, read (conjugated when `Conj` is set) and written in place.
 template <bool Conj = false>
-inline void splitPlainAt(double* a, int32_t j, int32_t q, Cx w1, Cx w3) {
+VORLEN_FFT_INLINE void splitPlainAt(double* a, int32_t j, int32_t q, Cx w1, Cx w3) {
     Cx a0 = loadPoint<Conj>(a, j);
     Cx a1 = loadPoint<Conj>(a, j + q);
     Cx a2 = loadPoint<Conj>(a, j + 2 * q);
@@ -131,7 +141,7 @@ inline void splitPlainAt(double* a, int32_t j, int32_t q, Cx w1, Cx w3) {
 
 /// Plain split of the butterfly at point 0 of a block (no twiddles).
 template <bool Conj = false>
-inline void splitPlainAtZero(double* a, int32_t q) {
+VORLEN_FFT_INLINE void splitPlainAtZero(double* a, int32_t q) {
     Cx a0 = loadPoint<Conj>(a, 0);
     Cx a1 = loadPoint<Conj>(a, q);
     Cx a2 = loadPoint<Conj>(a, 2 * q);
@@ -144,7 +154,7 @@ inline void splitPlainAtZero(double* a, int32_t q) {
 }
 
 /// Rotated split of the butterfly at point `j` of a block at `a`.
-inline void splitRotatedAt(double* a, int32_t j, int32_t q, Cx w1, Cx v1, Cx w3, Cx v3) {
+VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, Cx w1, Cx v1, Cx w3, Cx v3) {
     Cx a0 = loadPoint(a, j);
     Cx a1 = loadPoint(a, j + q);
     Cx a2 = loadPoint(a, j + 2 * q);
@@ -157,27 +167,27 @@ inline void splitRotatedAt(double* a, int32_t j, int32_t q, Cx w1, Cx v1, Cx w3,
 }
 
 /// Plain transform of two points.
-inline void dft2Plain(Cx& y0, Cx& y1) {
+VORLEN_FFT_INLINE void dft2Plain(Cx& y0, Cx& y1) {
     const Cx s = y0 + y1;
     y1 = y0 - y1;
     y0 = s;
 }
 
 /// Rotated transform of two points: y0 + i y1, y0 - i y1.
-inline void dft2Rotated(Cx& y0, Cx& y1) {
+VORLEN_FFT_INLINE void dft2Rotated(Cx& y0, Cx& y1) {
     const Cx t = timesI(y1);
     y1 = y0 - t;
     y0 = y0 + t;
 }
 
 /// Plain transform of four points, outputs in bit-reversed order.
-inline void dft4Plain(Cx& y0, Cx& y1, Cx& y2, Cx& y3) {
+VORLEN_FFT_INLINE void dft4Plain(Cx& y0, Cx& y1, Cx& y2, Cx& y3) {
     splitPlain(y0, y1, y2, y3);
 }
 
 /// Rotated transform of four points, outputs in bit-reversed order; `c` is
 /// cos(pi/4).
-inline void dft4Rotated(Cx& y0, Cx& y1, Cx& y2, Cx& y3, double c) {
+VORLEN_FFT_INLINE void dft4Rotated(Cx& y0, Cx& y1, Cx& y2, Cx& y3, double c) {
     splitRotated(y0, y1, y2, y3, Cx{c, c}, Cx{-c, c});
 }
 

@@ -2,21 +2,33 @@
 
 #include "butterflies.h"
 
+#include <utility>
+
 namespace vorlen::fft {
 namespace {
 
-template <int32_t Points>
-void load(const double* __restrict a, Cx (&v)[Points]) {
-    for (int32_t p = 0; p < Points; ++p) {
-        v[p] = loadPoint(a, p);
-    }
+// Straight-line loads and stores with constant indices, so that the block's
+// points stay in registers for the whole leaf.
+template <int32_t Points, int32_t... P>
+VORLEN_FFT_INLINE void loadAll(const double* __restrict a, Cx (&v)[Points],
+                               std::integer_sequence<int32_t, P...> /*points*/) {
+    ((v[P] = loadPoint(a, P)), ...);
+}
+
+template <int32_t Points, int32_t... P>
+VORLEN_FFT_INLINE void storeAll(double* __restrict a, const Cx (&v)[Points],
+                                std::integer_sequence<int32_t, P...> /*points*/) {
+    (storePoint(a, P, v[P]), ...);
 }
 
 template <int32_t Points>
-void store(double* __restrict a, const Cx (&v)[Points]) {
-    for (int32_t p = 0; p < Points; ++p) {
-        storePoint(a, p, v[p]);
-    }
+VORLEN_FFT_INLINE void load(const double* __restrict a, Cx (&v)[Points]) {
+    loadAll(a, v, std::make_integer_sequence<int32_t, Points>{});
+}
+
+template <int32_t Points>
+VORLEN_FFT_INLINE void store(double* __restrict a, const Cx (&v)[Points]) {
+    storeAll(a, v, std::make_integer_sequence<int32_t, Points>{});
 }
 
 } // namespace
