@@ -1,0 +1,6 @@
+# 64-bit Windows DLL with Debian's MinGW-w64 (g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(VORLEN_MINGW_TRIPLE x86_64-w64-mingw32)
+set(VORLEN_MINGW_WINE wine64)
+
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
