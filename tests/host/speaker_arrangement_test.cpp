@@ -26,13 +26,28 @@ public:
     void processReplacing(float**, float**, VstInt32) noexcept override {}
 };
 
+/// The bytes the C library reserved for a block: glibc and the Windows C runtime name the
+/// query differently.
+std::size_t usableSize(const void* block) {
+#if defined(_WIN32)
+    return _msize(const_cast<void*>(block));
+#else
+    return malloc_usable_size(const_cast<void*>(block));
+#endif
+}
+
 /// The bytes of a block the allocator handed out. AddressSanitizer reports the
 /// size asked for; other allocators may round up.
-void expectBlockSize(const void* block, std::size_t bytes) {
-#ifdef VORLEN_UNDER_ASAN
-    EXPECT_EQ(malloc_usable_size(const_cast<void*>(block)), bytes);
+void expectBlockSize(void* block, std::size_t bytes) {
+#if defined(_WIN32)
+    const std::size_t usable = _msize(block);
 #else
-    EXPECT_GE(malloc_usable_size(const_cast<void*>(block)), bytes);
+    const std::size_t usable = malloc_usable_size(block);
+#endif
+#ifdef VORLEN_UNDER_ASAN
+    EXPECT_EQ(usable, bytes);
+#else
+    EXPECT_GE(usable, bytes);
 #endif
 }
 
