@@ -38,12 +38,8 @@ std::size_t usableSize(const void* block) {
 
 /// The bytes of a block the allocator handed out. AddressSanitizer reports the
 /// size asked for; other allocators may round up.
-void expectBlockSize(void* block, std::size_t bytes) {
-#if defined(_WIN32)
-    const std::size_t usable = _msize(block);
-#else
-    const std::size_t usable = malloc_usable_size(block);
-#endif
+void expectBlockSize(const void* block, std::size_t bytes) {
+    const std::size_t usable = usableSize(block);
 #ifdef VORLEN_UNDER_ASAN
     EXPECT_EQ(usable, bytes);
 #else
