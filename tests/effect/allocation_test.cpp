@@ -8,13 +8,19 @@
 #include <vector>
 
 #include "engine_harness.h"
+#include "plugin_module.h"
 
 namespace {
 std::atomic<long> allocatorCalls{0};
+// Counts down the operator new calls that may still succeed; negative: no limit.
+std::atomic<long> allocationsUntilFailure{-1};
 } // namespace
 
 void* operator new(std::size_t size) {
     allocatorCalls.fetch_add(1, std::memory_order_relaxed);
+    if (allocationsUntilFailure.load() >= 0 && allocationsUntilFailure.fetch_sub(1) == 0) {
+        throw std::bad_alloc();
+    }
     if (void* block = std::malloc(size == 0 ? 1 : size)) {
         return block;
     }
@@ -44,8 +50,8 @@ void operator delete[](void* block, std::size_t) noexcept {
 }
 
 // The sanitizers own malloc in their builds; elsewhere the C allocator is counted too, so
-// a call that bypasses operator new is caught as well.
-#if !defined(__SANITIZE_ADDRESS__)
+// a call that bypasses operator new is caught as well (glibc names its own entries).
+#if !defined(__SANITIZE_ADDRESS__) && defined(__GLIBC__)
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void* __libc_calloc(std::size_t count, std::size_t size);
@@ -100,6 +106,24 @@ TEST(Allocation, CounterSeesAllocations) {
     const long before = allocatorCalls.load();
     delete new Engine;
     EXPECT_GT(allocatorCalls.load() - before, 0);
+}
+
+// Memory running out anywhere during construction: the entry point answers null, nothing
+// escapes into the host and nothing leaks (LeakSanitizer checks at exit).
+TEST(Allocation, EntryPointAnswersNullWhenMemoryRunsOut) {
+    const VstPluginMainProc entry = pluginEntry();
+    ASSERT_NE(entry, nullptr);
+    AEffect* effect = nullptr;
+    long failures = 0;
+    for (long allowed = 0; effect == nullptr && allowed < 1000; ++allowed) {
+        allocationsUntilFailure = allowed;
+        effect = entry(nullptr);
+        allocationsUntilFailure = -1;
+        failures += effect == nullptr ? 1 : 0;
+    }
+    ASSERT_NE(effect, nullptr);
+    EXPECT_GT(failures, 20); // every buffer and plan array failed once
+    closeEffect(effect);
 }
 
 } // namespace
