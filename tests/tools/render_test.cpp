@@ -279,7 +279,10 @@ TEST_F(RenderTest, BadInputIsRefusedWithStatusTwoAndLeavesNoFile) {
         {in, out, "--plugin", BROKEN_BAD_MAGIC_PATH},
         {in, in},
         {in, path("./in.wav"), "--tail"},
+        {in, path("link.wav")},
+        {in, "/dev/null"},
     };
+    fs::create_symlink(in, path("link.wav"));
     for (const auto& args : cases) {
         std::string shown;
         for (const std::string& arg : args) {
@@ -295,7 +298,7 @@ TEST_F(RenderTest, BadInputIsRefusedWithStatusTwoAndLeavesNoFile) {
             left.push_back(entry.path().filename().string());
         }
         std::sort(left.begin(), left.end());
-        EXPECT_EQ(left, (std::vector<std::string>{"in.wav", "text.wav", "three.wav"}));
+        EXPECT_EQ(left, (std::vector<std::string>{"in.wav", "link.wav", "text.wav", "three.wav"}));
     }
     EXPECT_EQ(readAudio(in).samples, testSignal(3000).samples) << "the input was damaged";
 

@@ -118,7 +118,7 @@ void renderFile(const tools::PluginLibrary& library, const Options& options,
         throw badInput("'" + inputPath + "' has " + std::to_string(channels) +
                        " channels; only mono and stereo files can be rendered");
     }
-    refuseToOverwrite(inputPath, outputPath);
+    const std::string targetPath = outputTarget(inputPath, outputPath);
     const int format = outputFormatFor(outputPath);
 
     tools::PluginInstance instance = openInstance(library);
@@ -130,7 +130,7 @@ void renderFile(const tools::PluginLibrary& library, const Options& options,
         instance.setParameter(findParameter(instance, request.key), request.value);
     }
 
-    PendingOutput pending(outputPath);
+    PendingOutput pending(targetPath);
     const int outputChannels = instance.effect()->numOutputs >= 2 ? 2 : 1;
     SoundFile output =
         SoundFile::openForWriting(pending.descriptor(), outputPath, format, outputChannels, rate);

@@ -54,19 +54,30 @@ void PendingOutput::commit() {
     committed_ = true;
 }
 
-void refuseToOverwrite(const std::string& input, const std::string& output) {
+std::string outputTarget(const std::string& input, const std::string& output) {
     struct stat out {};
     if (stat(output.c_str(), &out) != 0) {
-        return; // nothing there yet
+        return output; // nothing there yet (a dangling link is replaced)
     }
     if (S_ISDIR(out.st_mode)) {
         throw badInput("the output '" + output + "' is a folder; name a file");
+    }
+    if (!S_ISREG(out.st_mode)) {
+        throw badInput("the output '" + output + "' is not a regular file");
     }
     struct stat in {};
     if (!input.empty() && stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev &&
         in.st_ino == out.st_ino) {
         throw badInput("the output '" + output + "' is the input file; refusing to overwrite it");
     }
+    std::error_code ec;
+    if (std::filesystem::is_symlink(output, ec)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(output, ec);
+        if (!ec) {
+            return resolved.string();
+        }
+    }
+    return output;
 }
 
 } // namespace vorlen::render

@@ -33,8 +33,11 @@ private:
     bool committed_ = false;
 };
 
-/// Throws ToolError (exit status 2) when `output` names the same file as
-/// `input` (same device and inode, whatever the spelling) or a folder.
-void refuseToOverwrite(const std::string& input, const std::string& output);
+/// The path to create for the user's `output`: the file a symbolic link
+/// points to (so the link survives), else `output` itself. Throws ToolError
+/// (exit status 2) when that is the input file (same device and inode,
+/// whatever the spelling), a folder, or anything but a regular file (a device
+/// or a pipe would be replaced by the rename).
+std::string outputTarget(const std::string& input, const std::string& output);
 
 } // namespace vorlen::render

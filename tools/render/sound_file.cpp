@@ -28,8 +28,11 @@ int majorFromAlias(const std::string& extension) {
     if (extension == "wave") {
         return SF_FORMAT_WAV;
     }
-    if (extension == "oga" || extension == "opus") {
+    if (extension == "ogg" || extension == "oga" || extension == "opus") {
         return SF_FORMAT_OGG;
+    }
+    if (extension == "mp3") {
+        return SF_FORMAT_MPEG;
     }
     return 0;
 }
