@@ -1,7 +1,5 @@
 #include "audioeffectx.h"
 
-#include <cmath>
-
 AudioEffectX::AudioEffectX(audioMasterCallback audioMaster, VstInt32 numPrograms,
                            VstInt32 numParams) noexcept
     : AudioEffect(audioMaster, numPrograms, numParams) {}
@@ -36,6 +34,7 @@ unsigned char modifierByte(float opt) noexcept {
     return static_cast<unsigned char>(static_cast<VstInt32>(opt));
 }
 
+/// The key record the editor receives for effEditKeyDown and effEditKeyUp.
 VstKeyCode keyCodeFrom(VstInt32 index, VstIntPtr value, float opt) noexcept {
     VstKeyCode key{};
     key.character = index;

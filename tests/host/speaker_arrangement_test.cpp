@@ -47,6 +47,7 @@ void expectBlockSize(const void* block, std::size_t bytes) {
 #endif
 }
 
+/// Whether `bytes` bytes from `p` on are all zero.
 bool allZero(const void* p, std::size_t bytes) {
     const auto* b = static_cast<const unsigned char*>(p);
     for (std::size_t i = 0; i < bytes; ++i) {
@@ -57,6 +58,7 @@ bool allZero(const void* p, std::size_t bytes) {
     return true;
 }
 
+/// Channel `channel` of an arrangement, found by byte offset as hosts do.
 VstSpeakerProperties* speaker(VstSpeakerArrangement* a, int channel) {
     return reinterpret_cast<VstSpeakerProperties*>(reinterpret_cast<char*>(a) + 8 + 112 * channel);
 }
