@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <vector>
 
 namespace {
@@ -182,6 +183,30 @@ TEST_F(FftPlanTest, RoundTripReturnsTheFrameTimesTheLength) {
     }
 }
 
+// The tables of a 2048-point plan serve every shorter power of two; this
+// reaches the strided cosine reads of the real-spectrum conversion.
+TEST_F(FftPlanTest, ShorterFramesOnTheSameTablesMatchTheReference) {
+    for (int32_t n = 2; n <= kN; n *= 2) {
+        FftPlan shortForward = forward;
+        FftPlan shortInverse = inverse;
+        shortForward.n = n;
+        shortInverse.n = n;
+        fillFrame(static_cast<uint32_t>(n));
+        executePlan(shortForward);
+        const std::vector<Exact> z(frame.begin(), frame.begin() + n);
+        const std::vector<Exact> want = vorlen::fft::test::referenceDft(z, +1);
+        for (int32_t k = 0; k <= n / 2; ++k) {
+            ASSERT_NEAR(spectrum[k].re, static_cast<double>(want[k].real()), 1e-13 * n) << n;
+            ASSERT_NEAR(spectrum[k].im, static_cast<double>(want[k].imag()), 1e-13 * n) << n;
+        }
+        std::copy_n(spectrum.begin(), n / 2 + 1, shaped.begin());
+        executePlan(shortInverse);
+        for (int32_t j = 0; j < n; ++j) {
+            ASSERT_NEAR(result[j], frame[j] * n, 1e-12 * n) << "n=" << n << " j=" << j;
+        }
+    }
+}
+
 TEST_F(FftPlanTest, ExecutionAllocatesNothing) {
     fillFrame(5);
     const std::size_t before = vorlen::fft::test::allocationCount();
@@ -190,6 +215,24 @@ TEST_F(FftPlanTest, ExecutionAllocatesNothing) {
         executePlan(inverse);
     }
     EXPECT_EQ(vorlen::fft::test::allocationCount(), before);
+}
+
+TEST(FftPlanConstruction, AFailedAllocationLeaksNothing) {
+    std::vector<double> frame(kN);
+    std::vector<ComplexBin> spectrum(kN);
+    // A plan makes three allocations; let each of them fail in turn.
+    for (std::size_t nth = 1; nth <= 3; ++nth) {
+        const std::ptrdiff_t before = vorlen::fft::test::liveAllocations();
+        vorlen::fft::test::failAllocation(nth);
+        EXPECT_THROW(makeForwardPlan(frame.data(), spectrum.data()), std::bad_alloc) << nth;
+        vorlen::fft::test::failAllocation(0);
+        EXPECT_EQ(vorlen::fft::test::liveAllocations(), before) << "allocation " << nth;
+    }
+    const std::ptrdiff_t before = vorlen::fft::test::liveAllocations();
+    FftPlan plan = makeInversePlan(spectrum.data(), frame.data());
+    EXPECT_EQ(vorlen::fft::test::liveAllocations(), before + 3);
+    releasePlan(plan);
+    EXPECT_EQ(vorlen::fft::test::liveAllocations(), before);
 }
 
 TEST_F(FftPlanTest, AReleasedPlanOwnsNothingAndRunsAsANoOp) {
