@@ -11,6 +11,8 @@
 //   larger (the effect keeps 2048), a plan touches only the first 1025.
 // - A plan is bound to its caller-owned input and output arrays when it is
 //   made; it never writes its input. It owns its work array and tables.
+// - One plan runs on one thread at a time (its work array is shared scratch);
+//   different plans share nothing and may run concurrently.
 #pragma once
 
 #include <cstdint>
@@ -41,11 +43,15 @@ struct FftPlan {
 FftPlan makeForwardPlan(const double* in, ComplexBin* out);
 /// Inverse plan from `in` (at least 1025 bins) to `out` (2048 doubles).
 FftPlan makeInversePlan(const ComplexBin* in, double* out);
-/// Runs the plan on its bound arrays. Allocates nothing; real-time safe.
+/// Runs the plan on its bound arrays: forward for kind 1, inverse otherwise.
+/// Allocates nothing; real-time safe.
 void executePlan(const FftPlan& plan) noexcept;
-/// Forward transform of the bound arrays (kind 1).
+/// Forward transform of the bound arrays. Does nothing when the plan has no
+/// `realIn` or `complexOut`, has been released, or its `n` is not a power of
+/// two that its tables serve (2 to 4 nw).
 void executeForward(const FftPlan& plan) noexcept;
-/// Inverse transform of the bound arrays (kind 2).
+/// Inverse transform of the bound arrays. Does nothing when the plan has no
+/// `complexIn` or `realOut`, has been released, or its `n` is not served.
 void executeInverse(const FftPlan& plan) noexcept;
 /// Frees the plan's own arrays (work, indexTable, trigTable) and nulls them;
 /// the bound arrays stay the caller's.
