@@ -1,0 +1,30 @@
+# Installs a build tree into a scratch prefix and checks that exactly the
+# expected files arrive, each a regular non-empty file.
+# Run as: cmake -D BUILD_DIR=... -D PREFIX=... -D EXPECTED="a;b" -P check_install.cmake
+foreach(var BUILD_DIR PREFIX EXPECTED)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "check_install.cmake needs -D ${var}=...")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+file(GLOB_RECURSE found LIST_DIRECTORIES false RELATIVE ${PREFIX} ${PREFIX}/*)
+list(SORT found)
+set(wanted ${EXPECTED})
+list(SORT wanted)
+if(NOT found STREQUAL wanted)
+  message(FATAL_ERROR "Installed files differ.\n  expected: ${wanted}\n  found:    ${found}")
+endif()
+foreach(file IN LISTS found)
+  file(SIZE ${PREFIX}/${file} size)
+  if(IS_SYMLINK ${PREFIX}/${file} OR size EQUAL 0)
+    message(FATAL_ERROR "${file} is not a regular file with content")
+  endif()
+endforeach()
+message(STATUS "Installed as expected: ${found}")

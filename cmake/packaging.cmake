@@ -1,0 +1,48 @@
+# Where the plug-in is installed, and the Debian package that carries it.
+#
+# Linux VST 2.4 hosts scan <prefix>/lib/vst (and ~/.vst per user), so the module
+# goes there; the render tool installs itself into bin. On Windows there is no
+# common prefix layout: the DLL goes into a vst folder of the chosen prefix.
+include(GNUInstallDirs)
+
+if(TARGET vorlen)
+  if(WIN32)
+    set(VORLEN_INSTALL_PLUGINDIR vst)
+  else()
+    set(VORLEN_INSTALL_PLUGINDIR ${CMAKE_INSTALL_LIBDIR}/vst)
+  endif()
+  # Hosts load the module by path, never link it: no import library, no lib prefix.
+  install(TARGETS vorlen LIBRARY DESTINATION ${VORLEN_INSTALL_PLUGINDIR})
+
+  if(VORLEN_BUILD_TESTS)
+    # The files a user gets, nothing more: an install into a scratch prefix is
+    # compared with this list.
+    set(installed_files ${VORLEN_INSTALL_PLUGINDIR}/$<TARGET_FILE_NAME:vorlen>)
+    if(TARGET vorlen-render)
+      list(APPEND installed_files ${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:vorlen-render>)
+    endif()
+    add_test(NAME install_into_scratch_prefix
+      COMMAND ${CMAKE_COMMAND}
+              -D BUILD_DIR=${PROJECT_BINARY_DIR}
+              -D PREFIX=${PROJECT_BINARY_DIR}/install-test
+              "-D EXPECTED=${installed_files}"
+              -P ${CMAKE_CURRENT_LIST_DIR}/check_install.cmake)
+  endif()
+endif()
+
+# Debian's lib/vst and bin under /usr; the GNU layout would put the module into a
+# multiarch folder that hosts do not scan.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vorlen)
+set(CPACK_PACKAGE_VENDOR "Plomb")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Vorlen turns a stereo input into noise that follows the input's spectral envelope.\n"
+    "A VST 2.4 effect for Linux hosts, and vorlen-render to run audio files through it.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vorlen developers <vorlen@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+# Dependencies come from what the binaries link (libc, libstdc++, libsndfile).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
