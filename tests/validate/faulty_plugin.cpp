@@ -1,6 +1,7 @@
 // A small stereo gain plug-in with one deliberate fault per build flavour, for proving that
 // the validator catches what it claims to catch. Without a fault flavour it is a plug-in
 // that passes every test, which shows the validator holds no assumption peculiar to Vorlen.
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -14,6 +15,9 @@ namespace {
 class FaultyGain : public AudioEffectX {
 public:
     explicit FaultyGain(audioMasterCallback master) noexcept : AudioEffectX(master, 1, 1) {
+#if defined(FAULT_LEAKS)
+        leaked = new float[4096]; // never released: every instance loses it
+#endif
         setNumInputs(2);
         setNumOutputs(2);
         setUniqueID(VST_FOURCC('f', 'l', 't', 'y'));
@@ -28,7 +32,7 @@ public:
 #endif
         for (VstInt32 i = 0; i < frames; ++i) {
             // A parameter smoother: a non-finite target poisons it for good when unguarded.
-            smoothedGain = 0.999f * smoothedGain + 0.001f * gain;
+            smoothedGain = 0.999f * smoothedGain + 0.001f * static_cast<float>(gain);
             for (int c = 0; c < 2; ++c) {
                 float y = inputs[c][i] * smoothedGain;
 #if defined(FAULT_POISONED_BY_AUDIO)
@@ -53,9 +57,9 @@ public:
     }
     float getParameter(VstInt32 index) noexcept override {
 #if defined(FAULT_UNSTABLE_PARAMETER)
-        return index == 0 ? gain * 0.9f : 0.0f;
+        return index == 0 ? static_cast<float>(gain) * 0.9f : 0.0f;
 #else
-        return index == 0 ? gain : 0.0f;
+        return index == 0 ? static_cast<float>(gain) : 0.0f;
 #endif
     }
     void getParameterName(VstInt32 index, char* text) noexcept override {
@@ -81,11 +85,16 @@ public:
     }
 
 private:
-    float gain = 1.0f;
+#if defined(FAULT_RACE)
+    float gain = 1.0f; // written by the host's parameter thread while the audio thread reads
+#else
+    std::atomic<float> gain = 1.0f;
+#endif
     float smoothedGain = 1.0f;
     float memory[2] = {0.0f, 0.0f};
     std::mutex mutex;
     float* volatile sink = nullptr;
+    float* leaked = nullptr;
 };
 
 } // namespace
