@@ -106,7 +106,9 @@ RenderStats renderStream(const tools::PluginInstance& instance, SoundFile& input
     const std::int64_t maxTail =
         reportedTail > 1 ? std::min<std::int64_t>(reportedTail, longestTail) : longestTail;
 
-    ProgressBar progress(input.info().frames > 0 ? input.info().frames + delay : 0);
+    // libsndfile reports SF_COUNT_MAX frames when a format does not say.
+    const sf_count_t knownFrames = input.info().frames;
+    ProgressBar progress(knownFrames > 0 && knownFrames < SF_COUNT_MAX ? knownFrames + delay : 0);
     RenderStats stats;
     std::int64_t fed = 0;           // frames handed to the plug-in so far
     std::int64_t streamLength = -1; // frames to feed for the input itself, once known
