@@ -30,9 +30,12 @@ protected:
         releasePlan(forward);
         releasePlan(inverse);
     }
+
+public:
     FftPlanTest(const FftPlanTest&) = delete;
     FftPlanTest& operator=(const FftPlanTest&) = delete;
 
+protected:
     // Writes into the bound array: the plan keeps pointing at it.
     void fillFrame(uint32_t seed) {
         const std::vector<double> values = vorlen::fft::test::randomValues(kN, seed);

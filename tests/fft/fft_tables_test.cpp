@@ -9,7 +9,7 @@
 namespace vorlen::fft {
 namespace {
 
-const long double kPi = std::acos(-1.0L);
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
 
 TEST(FftTables, BitReversalLevelsHoldScaledReversedIndices) {
     std::vector<int32_t> ip(indexTableSize(512));
