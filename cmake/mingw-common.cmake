@@ -3,8 +3,11 @@
 # result here) before including this file.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(CMAKE_C_COMPILER ${VORLEN_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${VORLEN_MINGW_TRIPLE}-g++)
+# The POSIX thread model: GCC 12's win32 model has no std::mutex or std::thread,
+# which GoogleTest and the concurrency tests need. Its winpthread is linked
+# statically below.
+set(CMAKE_C_COMPILER ${VORLEN_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VORLEN_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${VORLEN_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VORLEN_MINGW_TRIPLE})
@@ -22,7 +25,7 @@ endforeach()
 
 # Test programs are Windows executables; CTest and GoogleTest's discovery run
 # them through Wine. WINEDEBUG is set by the caller (scripts/test.d/70-windows).
-find_program(VORLEN_WINE_PROGRAM NAMES ${VORLEN_MINGW_WINE} wine)
+find_program(VORLEN_WINE_PROGRAM NAMES ${VORLEN_MINGW_WINE} wine PATHS /usr/lib/wine)
 if(VORLEN_WINE_PROGRAM)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VORLEN_WINE_PROGRAM})
 endif()

@@ -37,10 +37,11 @@ set(CPACK_PACKAGE_NAME vorlen)
 set(CPACK_PACKAGE_VENDOR "Plomb")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Vorlen turns a stereo input into noise that follows the input's spectral envelope.\n"
-    "A VST 2.4 effect for Linux hosts, and vorlen-render to run audio files through it.")
+    "Vorlen turns a stereo input into noise that follows the input's spectral envelope.\n\
+A VST 2.4 effect for Linux hosts, and vorlen-render to run audio files through it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vorlen developers <vorlen@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # Dependencies come from what the binaries link (libc, libstdc++, libsndfile).
