@@ -79,32 +79,49 @@ void vstVorlen::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     if (inputs == nullptr || outputs == nullptr || sampleFrames <= 0) {
         return;
     }
+    const HostChannels host{inputs[0], inputs[1], outputs[0], outputs[1]};
+    VstInt32 done = 0;
+    while (done < sampleFrames) {
+        // Each run ends where the frames fill up, so a hop only ever falls between runs.
+        const VstInt32 run = std::min(sampleFrames - done, kFrameLength - fillPos);
+        streamRun(host, done, run);
+        done += run;
+        if (fillPos == kFrameLength) {
+            hop();
+        }
+    }
+}
+
+void vstVorlen::streamRun(const HostChannels& host, VstInt32 first, VstInt32 count) noexcept {
+    // readPos and fillPos agree mod 1024 and the run stops at fillPos 2048, so neither
+    // position wraps inside the run.
+    const double* __restrict ringL = outRingL + readPos;
+    const double* __restrict ringR = outRingR + readPos;
+    double* __restrict newL = frameL + fillPos;
+    double* __restrict newR = frameR + fillPos;
+    double* __restrict newNoise = frameNoise + fillPos;
     // No __restrict on the host's buffers: many hosts pass one buffer as input and output.
-    const float* inL = inputs[0];
-    const float* inR = inputs[1];
-    float* outL = outputs[0];
-    float* outR = outputs[1];
-    for (VstInt32 i = 0; i < sampleFrames; ++i) {
+    const float* inL = host.inL != nullptr ? host.inL + first : nullptr;
+    const float* inR = host.inR != nullptr ? host.inR + first : nullptr;
+    float* outL = host.outL != nullptr ? host.outL + first : nullptr;
+    float* outR = host.outR != nullptr ? host.outR + first : nullptr;
+    for (VstInt32 i = 0; i < count; ++i) {
         // Both inputs are read before either output is written, so a host processing in
         // place gets the same result as one with separate buffers.
         const double inputL = inL != nullptr ? static_cast<double>(inL[i]) : 0.0;
         const double inputR = inR != nullptr ? static_cast<double>(inR[i]) : 0.0;
         if (outL != nullptr) {
-            outL[i] = static_cast<float>(outRingL[readPos]);
+            outL[i] = static_cast<float>(ringL[i]);
         }
         if (outR != nullptr) {
-            outR[i] = static_cast<float>(outRingR[readPos]);
+            outR[i] = static_cast<float>(ringR[i]);
         }
-        if (++readPos == kFrameLength) {
-            readPos = 0;
-        }
-        frameL[fillPos] = inputL;
-        frameR[fillPos] = inputR;
-        frameNoise[fillPos] = nextNoise();
-        if (++fillPos == kFrameLength) {
-            hop();
-        }
+        newL[i] = inputL;
+        newR[i] = inputR;
+        newNoise[i] = nextNoise();
     }
+    readPos = (readPos + count) % kFrameLength;
+    fillPos += count;
 }
 
 void vstVorlen::hop() noexcept {

@@ -47,6 +47,17 @@ public:
     void applyWindow(const double* source, double* destination) const noexcept;
 
 private:
+    /// The host's four channel buffers for one call; any of them may be null.
+    struct HostChannels {
+        const float* inL;
+        const float* inR;
+        float* outL;
+        float* outR;
+    };
+
+    /// Streams samples [first, first + count) of one call through the frames and out of the
+    /// rings; the run must end at or before the next hop.
+    void streamRun(const HostChannels& host, VstInt32 first, VstInt32 count) noexcept;
     /// Runs once per hop: analysis, shaping, resynthesis and overlap-add of one frame.
     void hop() noexcept;
     /// Frees whatever has been obtained, plans first; safe on a partly built engine.
