@@ -1,6 +1,7 @@
 # Installs a build tree into a scratch prefix and checks that exactly the
 # expected files arrive, each a regular non-empty file.
 # Run as: cmake -D BUILD_DIR=... -D PREFIX=... -D EXPECTED="a;b" -P check_install.cmake
+cmake_minimum_required(VERSION 3.25)
 foreach(var BUILD_DIR PREFIX EXPECTED)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_install.cmake needs -D ${var}=...")
