@@ -69,14 +69,6 @@ public:
         return output;
     }
 
-    /// The effect's analysis and synthesis window, read back through applyWindow.
-    std::vector<double> window() const {
-        std::vector<double> ones(vstVorlen::kFrameLength, 1.0);
-        std::vector<double> result(ones.size());
-        effect->applyWindow(ones.data(), result.data());
-        return result;
-    }
-
     std::unique_ptr<vstVorlen> effect;
 };
 

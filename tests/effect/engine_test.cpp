@@ -79,16 +79,6 @@ TEST(Engine, RatioZeroDelaysTheInputByTheLatencyUnderTheWindowGain) {
     }
 }
 
-TEST(Engine, WindowIsTheSquareRootOfAPeriodicHann) {
-    const std::vector<double> window = Engine().window();
-    EXPECT_EQ(window[0], 0.0);
-    EXPECT_NEAR(window[512], std::sqrt(0.5), 1e-15);
-    EXPECT_NEAR(window[1024], 1.0, 1e-15);
-    for (size_t i = 0; i < 1024; ++i) {
-        ASSERT_NEAR(window[i] * window[i] + window[i + 1024] * window[i + 1024], 1.0, 1e-14);
-    }
-}
-
 TEST(Engine, SilenceStaysExactlySilentAsNoise) {
     const Stereo silence(kLength);
     for (float smoothing : {0.0f, 0.5f, 1.0f}) {

@@ -101,26 +101,4 @@ TEST(SmoothSpectrum, KeepsConstantsZerosAndSpreadsASingleBin) {
     }
 }
 
-TEST(SmoothSpectrum, RealMagnitudesStayCloseToThePlainAverage) {
-    std::mt19937 random(11);
-    std::uniform_real_distribution<double> magnitude(0.0, 50.0);
-    Spectrum m{};
-    for (double& bin : m) {
-        bin = magnitude(random);
-    }
-    for (int32_t h : {3, 10, 20, 512}) {
-        const Spectrum result = smoothed(h, m);
-        for (int32_t i = 0; i < kSpectrumBins; ++i) {
-            const int32_t first = std::max(0, i - h);
-            const int32_t last = std::min(kSpectrumBins - 1, i + h);
-            long double sum = 0.0L;
-            for (int32_t j = first; j <= last; ++j) {
-                sum += m[j];
-            }
-            // Residues of up to 2048 additions of values below 50 * 1025.
-            ASSERT_NEAR(result[i], static_cast<double>(sum / (last - first + 1)), 1e-9);
-        }
-    }
-}
-
 } // namespace
