@@ -41,12 +41,10 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 in
         return context != nullptr ? context->blockSize : 0;
     case audioMasterGetCurrentProcessLevel:
         return context != nullptr ? static_cast<VstIntPtr>(context->processLevel) : 0;
-    case audioMasterGetAutomationState:
-        return 1; // automation off: nothing here records or plays it back
-    case audioMasterWillReplaceOrAccumulate:
-        return 1; // we call processReplacing only
-    case audioMasterGetLanguage:
-        return 1; // English
+    case audioMasterGetAutomationState:      // 1: off, nothing here records or plays it back
+    case audioMasterWillReplaceOrAccumulate: // 1: we call processReplacing only
+    case audioMasterGetLanguage:             // 1: English
+        return 1;
     case audioMasterGetVendorString:
         return copyHostString(ptr, "Plomb");
     case audioMasterGetProductString:

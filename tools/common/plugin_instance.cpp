@@ -33,8 +33,8 @@ std::optional<PluginInstance> PluginInstance::create(const PluginLibrary& librar
 }
 
 PluginInstance::PluginInstance(PluginInstance&& other) noexcept
-    : library_(other.library_), effect_(other.effect_), context_(std::move(other.context_)),
-      resumed_(other.resumed_) {
+    : library_(std::move(other.library_)), effect_(other.effect_),
+      context_(std::move(other.context_)), resumed_(other.resumed_) {
     other.effect_ = nullptr;
     other.resumed_ = false;
 }
@@ -42,7 +42,7 @@ PluginInstance::PluginInstance(PluginInstance&& other) noexcept
 PluginInstance& PluginInstance::operator=(PluginInstance&& other) noexcept {
     if (this != &other) {
         close();
-        library_ = other.library_;
+        library_ = std::move(other.library_);
         effect_ = other.effect_;
         context_ = std::move(other.context_);
         resumed_ = other.resumed_;

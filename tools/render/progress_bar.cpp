@@ -7,7 +7,7 @@
 namespace vorlen::render {
 
 ProgressBar::ProgressBar(std::int64_t total)
-    : total_(total), enabled_(isatty(STDERR_FILENO) == 1), lastDraw_() {}
+    : total_(total), enabled_(isatty(STDERR_FILENO) == 1) {}
 
 ProgressBar::~ProgressBar() {
     if (drawn_) {

@@ -47,9 +47,10 @@ public:
         float* __restrict left = inputPointers_[0];
         float* __restrict right = inputPointers_[1];
         const float* __restrict source = fileFrames_.data();
-        for (int i = 0; i < frames; ++i) {
-            left[i] = source[i * fileChannels_];
-            right[i] = source[i * fileChannels_ + fileChannels_ - 1];
+        const auto stride = static_cast<std::size_t>(fileChannels_);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(frames); ++i) {
+            left[i] = source[i * stride];
+            right[i] = source[i * stride + stride - 1];
         }
         std::fill(left + frames, left + blockSize_, 0.0f);
         std::fill(right + frames, right + blockSize_, 0.0f);
@@ -58,10 +59,11 @@ public:
     /// Interleaves output frames [first, first + count) into outFrames().
     void storeOutputs(int first, int count) noexcept {
         float* __restrict dest = outFrames_.data();
-        for (int c = 0; c < outputChannels_; ++c) {
+        const auto stride = static_cast<std::size_t>(outputChannels_);
+        for (std::size_t c = 0; c < stride; ++c) {
             const float* __restrict source = outputPointers_[c] + first;
-            for (int i = 0; i < count; ++i) {
-                dest[i * outputChannels_ + c] = source[i];
+            for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+                dest[i * stride + c] = source[i];
             }
         }
     }
