@@ -13,7 +13,7 @@ namespace {
 
 // Bounds that keep one input fast enough for thousands of runs a minute.
 constexpr int kMaxFrames = 8192;
-constexpr std::int64_t kMaxFramesPerInput = 16384;
+constexpr std::int64_t kMaxFramesPerInput = 8192;
 constexpr int kMaxCallsPerInput = 256;
 constexpr std::size_t kHostBufferBytes = 1024;
 
