@@ -38,6 +38,9 @@ public:
 #if defined(FAULT_POISONED_BY_AUDIO)
                 memory[c] = 0.5f * memory[c] + y; // a filter state that keeps a NaN forever
                 y = memory[c];
+#elif defined(FAULT_MUTES_AFTER_BAD_INPUT)
+                muted = muted || !std::isfinite(y); // "protects" the host by muting for good
+                y = muted ? 0.0f : y;
 #elif defined(FAULT_SUBNORMAL_OUTPUT)
                 y *= 1e-39f;
 #endif
@@ -95,6 +98,7 @@ private:
     std::mutex mutex;
     float* volatile sink = nullptr;
     float* leaked = nullptr;
+    bool muted = false;
 };
 
 } // namespace

@@ -140,7 +140,8 @@ Outcome testBadAudio(const tools::PluginLibrary& library) {
                                           (burst ? " burst" : " single sample") +
                                           (allZeroParameters ? ", parameters at 0" : "");
                 WhiteNoise noise(7);
-                stream->processNoise(noise, 4096 + 77, 512);
+                SampleScan before;
+                stream->processNoise(noise, 4096 + 77, 512, &before);
                 ChannelBuffers& buffers = stream->buffers();
                 if (burst) {
                     // Every sample of every channel, across a hop.
@@ -162,6 +163,10 @@ Outcome testBadAudio(const tools::PluginLibrary& library) {
                     return failure(which + ": " + scan.describe() + " from " +
                                    std::to_string(settle) +
                                    " samples after the input turned finite");
+                }
+                // Muting for good is poisoning too, only quieter.
+                if (before.audible() && !scan.audible()) {
+                    return failure(which + ": output silent ever after");
                 }
             }
         }

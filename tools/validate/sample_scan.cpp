@@ -7,7 +7,11 @@ namespace vorlen::validate {
 void SampleScan::add(const float* samples, int count, std::uint64_t firstIndex) noexcept {
     for (int i = 0; i < count; ++i) {
         const int kind = std::fpclassify(samples[i]);
-        if (kind == FP_NORMAL || kind == FP_ZERO) {
+        if (kind == FP_NORMAL) {
+            audible_ = true;
+            continue;
+        }
+        if (kind == FP_ZERO) {
             continue;
         }
         if (kind == FP_NAN) {

@@ -17,6 +17,8 @@ public:
     bool finite() const noexcept { return nans_ == 0 && infinities_ == 0; }
     /// Finite and no subnormal seen either.
     bool clean() const noexcept { return finite() && subnormals_ == 0; }
+    /// Whether any finite sample was non-zero.
+    bool audible() const noexcept { return audible_; }
     /// "3 NaN, 0 inf, 1 subnormal (first fault at sample 4096)".
     std::string describe() const;
 
@@ -26,6 +28,7 @@ private:
     std::uint64_t subnormals_ = 0;
     std::uint64_t firstFault_ = 0;
     bool anyFault_ = false;
+    bool audible_ = false;
 };
 
 } // namespace vorlen::validate
