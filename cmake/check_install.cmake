@@ -1,5 +1,7 @@
 # Installs a build tree into a scratch prefix and checks that exactly the
 # expected files arrive, each a regular non-empty file.
+# With -D RUN_RENDER=ON, the installed vorlen-render must find the installed
+# plug-in by itself, as it does for a user.
 # Run as: cmake -D BUILD_DIR=... -D PREFIX=... -D EXPECTED="a;b" -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 foreach(var BUILD_DIR PREFIX EXPECTED)
@@ -29,3 +31,12 @@ foreach(file IN LISTS found)
   endif()
 endforeach()
 message(STATUS "Installed as expected: ${found}")
+
+if(RUN_RENDER)
+  execute_process(COMMAND ${PREFIX}/bin/vorlen-render --info
+                  OUTPUT_VARIABLE info ERROR_VARIABLE info RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR NOT info MATCHES "Plug-in: +${PREFIX}/lib/vst/vorlen.so\n")
+    message(FATAL_ERROR "the installed vorlen-render does not use the installed plug-in "
+                        "(status ${result}):\n${info}")
+  endif()
+endif()

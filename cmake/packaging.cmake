@@ -3,13 +3,15 @@
 # Linux VST 2.4 hosts scan <prefix>/lib/vst (and ~/.vst per user), so the module
 # goes there; the render tool installs itself into bin. On Windows there is no
 # common prefix layout: the DLL goes into a vst folder of the chosen prefix.
-include(GNUInstallDirs)
+# The folder is lib/vst whatever GNUInstallDirs would say (lib64, or Debian's
+# multiarch lib/x86_64-linux-gnu under /usr): hosts scan lib/vst, and
+# vorlen-render finds the plug-in at ../lib/vst beside its own bin folder.
 
 if(TARGET vorlen)
   if(WIN32)
     set(VORLEN_INSTALL_PLUGINDIR vst)
   else()
-    set(VORLEN_INSTALL_PLUGINDIR ${CMAKE_INSTALL_LIBDIR}/vst)
+    set(VORLEN_INSTALL_PLUGINDIR lib/vst)
   endif()
   # Hosts load the module by path, never link it: no import library, no lib prefix.
   install(TARGETS vorlen LIBRARY DESTINATION ${VORLEN_INSTALL_PLUGINDIR})
@@ -18,20 +20,21 @@ if(TARGET vorlen)
     # The files a user gets, nothing more: an install into a scratch prefix is
     # compared with this list.
     set(installed_files ${VORLEN_INSTALL_PLUGINDIR}/$<TARGET_FILE_NAME:vorlen>)
+    set(run_render OFF)
     if(TARGET vorlen-render)
-      list(APPEND installed_files ${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:vorlen-render>)
+      list(APPEND installed_files bin/$<TARGET_FILE_NAME:vorlen-render>)
+      set(run_render ON)
     endif()
     add_test(NAME install_into_scratch_prefix
       COMMAND ${CMAKE_COMMAND}
               -D BUILD_DIR=${PROJECT_BINARY_DIR}
               -D PREFIX=${PROJECT_BINARY_DIR}/install-test
-              "-D EXPECTED=${installed_files}"
+              "-D EXPECTED=${installed_files}" -D RUN_RENDER=${run_render}
               -P ${CMAKE_CURRENT_LIST_DIR}/check_install.cmake)
   endif()
 endif()
 
-# Debian's lib/vst and bin under /usr; the GNU layout would put the module into a
-# multiarch folder that hosts do not scan.
+# The package installs into /usr/lib/vst and /usr/bin.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorlen)
 set(CPACK_PACKAGE_VENDOR "Plomb")
