@@ -1,8 +1,8 @@
 // The audio path: per-sample streaming into frames and out of the rings, and the hop.
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
+#include "hop_stages.h"
 #include "smoothing.h"
 #include "vorlen.h"
 
@@ -20,50 +20,6 @@ inline double nextNoise() noexcept {
 /// The half-width the smoothing is defined for, whatever the host has set.
 inline int32_t smoothingHalfWidth(int32_t stored) noexcept {
     return std::clamp(stored, int32_t{0}, vorlen::kMaxSmoothingHalfWidth);
-}
-
-/// mag[k] = |spectrum[k]| for the bins in use.
-void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept {
-    for (int32_t k = 0; k < vorlen::kSpectrumBins; ++k) {
-        const double re = spectrum[k].re;
-        const double im = spectrum[k].im;
-        mag[k] = std::sqrt(re * re + im * im);
-    }
-}
-
-/// Noise bins rescaled from the noise's smoothed envelope to the signal's.
-void shape(const ComplexBin* __restrict noise, const double* __restrict signalMag,
-           const double* __restrict noiseMag, ComplexBin* __restrict shaped) noexcept {
-    for (int32_t k = 0; k < vorlen::kSpectrumBins; ++k) {
-        // A zero noise envelope has no phase to lend: the bin stays silent rather than
-        // becoming inf or NaN and spreading through the inverse transform.
-        const double gain = noiseMag[k] == 0.0 ? 0.0 : signalMag[k] / noiseMag[k];
-        shaped[k].re = gain * noise[k].re;
-        shaped[k].im = gain * noise[k].im;
-    }
-}
-
-/// Scales an inverse transform back to unit gain.
-void normalise(double* __restrict frame) noexcept {
-    for (int32_t j = 0; j < vstVorlen::kFrameLength; ++j) {
-        frame[j] *= 0.00048828125;
-    }
-}
-
-/// Adds the first half of a mixed frame onto what the previous hop left in the ring.
-void overlapAdd(double* __restrict ring, const double* __restrict dry, const double* __restrict wet,
-                double dryWeight, double wetWeight) noexcept {
-    for (int32_t j = 0; j < vstVorlen::kHopSize; ++j) {
-        ring[j] = (dryWeight * dry[j] + wetWeight * wet[j]) + ring[j];
-    }
-}
-
-/// Stores the second half of a mixed frame over ring positions already sent.
-void overwrite(double* __restrict ring, const double* __restrict dry, const double* __restrict wet,
-               double dryWeight, double wetWeight) noexcept {
-    for (int32_t j = 0; j < vstVorlen::kHopSize; ++j) {
-        ring[j] = dryWeight * dry[j] + wetWeight * wet[j];
-    }
 }
 
 } // namespace
@@ -125,36 +81,23 @@ void vstVorlen::streamRun(const HostChannels& host, VstInt32 first, VstInt32 cou
 }
 
 void vstVorlen::hop() noexcept {
-    applyWindow(frameL, windowedL);
-    applyWindow(frameR, windowedR);
-    applyWindow(frameNoise, windowedNoise);
+    vorlen::windowFrame(frameL, window, windowedL);
+    vorlen::windowFrame(frameR, window, windowedR);
+    vorlen::windowFrame(frameNoise, window, windowedNoise);
     executePlan(forwardPlanL);
     executePlan(forwardPlanR);
     executePlan(forwardPlanNoise);
 
-    magnitudes(spectrumL, magL);
-    magnitudes(spectrumR, magR);
-    magnitudes(spectrumNoise, magNoise);
-    // The host may change Smoothing during the hop; each spectrum takes the value current
-    // when its turn comes.
-    vorlen::smoothSpectrum(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magL,
-                           smoothTemp);
-    vorlen::smoothSpectrum(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magR,
-                           smoothTemp);
-    vorlen::smoothSpectrum(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magNoise,
-                           smoothTemp);
-
-    shape(spectrumNoise, magL, magNoise, shapedL);
-    shape(spectrumNoise, magR, magNoise, shapedR);
+    vorlen::magnitudes(spectrumL, magL);
+    vorlen::magnitudes(spectrumR, magR);
+    vorlen::magnitudes(spectrumNoise, magNoise);
+    // The three spectra are smoothed side by side, so one reading of Smoothing serves them
+    // all, as one reading of Ratio serves the whole mix below.
+    vorlen::smoothAndShape(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magL,
+                           magR, magNoise, spectrumNoise, shapedL, shapedR);
     executePlan(inversePlanL);
     executePlan(inversePlanR);
-    normalise(wetL);
-    normalise(wetR);
-    applyWindow(wetL, wetL);
-    applyWindow(wetR, wetR);
 
-    // One reading of Ratio for the whole frame keeps both halves and both channels mixed
-    // alike.
     const float wetRatio = ratio.load(std::memory_order_relaxed);
     const double dryWeight = static_cast<double>(1.0f - wetRatio);
     const double wetWeight = static_cast<double>(wetRatio);
@@ -162,10 +105,10 @@ void vstVorlen::hop() noexcept {
     // writePos is 0 or 1024 here, so each half of the ring is one contiguous run.
     const int32_t firstHalf = writePos;
     const int32_t secondHalf = (writePos + kHopSize) % kFrameLength;
-    overlapAdd(outRingL + firstHalf, windowedL, wetL, dryWeight, wetWeight);
-    overlapAdd(outRingR + firstHalf, windowedR, wetR, dryWeight, wetWeight);
-    overwrite(outRingL + secondHalf, windowedL + kHopSize, wetL + kHopSize, dryWeight, wetWeight);
-    overwrite(outRingR + secondHalf, windowedR + kHopSize, wetR + kHopSize, dryWeight, wetWeight);
+    vorlen::mixIntoRing(windowedL, wetL, synthesisWindow, dryWeight, wetWeight,
+                        outRingL + firstHalf, outRingL + secondHalf);
+    vorlen::mixIntoRing(windowedR, wetR, synthesisWindow, dryWeight, wetWeight,
+                        outRingR + firstHalf, outRingR + secondHalf);
     writePos = secondHalf;
 
     std::copy(frameL + kHopSize, frameL + kFrameLength, frameL);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "hop_stages.h"
 #include "smoothing.h"
 #include "text_limit.h"
 
@@ -16,9 +17,6 @@ constexpr VstInt32 kParamSmoothing = 1;
 constexpr VstInt32 kParamTextLimit = 8;
 constexpr VstInt32 kNameLimit = 32;
 constexpr VstInt32 kVendorLimit = 64;
-
-// Slightly short of 2*pi; the window is defined with this value, not with the true constant.
-constexpr double kWindowTwoPi = 6.28318530717958;
 
 /// A zeroed heap array of `count` elements; throws std::bad_alloc.
 template <typename T>
@@ -72,10 +70,8 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
         windowedR = obtain<double>(kFrameLength);
         windowedNoise = obtain<double>(kFrameLength);
         window = obtain<double>(kFrameLength);
-        for (int32_t i = 0; i < kFrameLength; ++i) {
-            const double theta = (static_cast<double>(i) * 0.00048828125) * kWindowTwoPi;
-            window[i] = std::sqrt(0.5 - 0.5 * std::cos(theta));
-        }
+        synthesisWindow = obtain<double>(kFrameLength);
+        vorlen::makeWindows(window, synthesisWindow);
 
         spectrumL = obtain<ComplexBin>(kFrameLength);
         spectrumR = obtain<ComplexBin>(kFrameLength);
@@ -94,7 +90,6 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
         magL = obtain<double>(vorlen::kSpectrumBins);
         magR = obtain<double>(vorlen::kSpectrumBins);
         magNoise = obtain<double>(vorlen::kSpectrumBins);
-        smoothTemp = obtain<double>(vorlen::kSpectrumBins);
     } catch (...) {
         // The destructor does not run for a constructor that throws.
         release();
@@ -120,6 +115,7 @@ void vstVorlen::release() noexcept {
     discard(windowedR);
     discard(windowedNoise);
     discard(window);
+    discard(synthesisWindow);
     discard(outRingL);
     discard(outRingR);
     discard(spectrumL);
@@ -132,7 +128,6 @@ void vstVorlen::release() noexcept {
     discard(magL);
     discard(magR);
     discard(magNoise);
-    discard(smoothTemp);
 }
 
 void vstVorlen::setParameter(VstInt32 index, float value) noexcept {

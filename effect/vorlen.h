@@ -86,15 +86,15 @@ private:
     FftPlan forwardPlanNoise{};
     ComplexBin* shapedL = nullptr; ///< noise bins rescaled to the signal's envelope
     ComplexBin* shapedR = nullptr;
-    double* wetL = nullptr; ///< inverse transforms, scaled and windowed in place
+    double* wetL = nullptr; ///< inverse transforms, unscaled; scaled and windowed in the mix
     double* wetR = nullptr;
     FftPlan inversePlanL{};
     FftPlan inversePlanR{};
-    double* window = nullptr; ///< square-root periodic Hann, for analysis and synthesis
+    double* window = nullptr;          ///< square-root periodic Hann, for analysis and synthesis
+    double* synthesisWindow = nullptr; ///< window / 2048: also undoes the inverse's gain
 
     // Per-hop scratch, kept here so that the audio thread never allocates.
-    double* magL = nullptr;       ///< magnitudes of spectrumL, then smoothed
-    double* magR = nullptr;       ///< magnitudes of spectrumR, then smoothed
-    double* magNoise = nullptr;   ///< magnitudes of spectrumNoise, then smoothed
-    double* smoothTemp = nullptr; ///< the smoothing's working array
+    double* magL = nullptr;     ///< magnitudes of spectrumL, read by the smoothing
+    double* magR = nullptr;     ///< magnitudes of spectrumR
+    double* magNoise = nullptr; ///< magnitudes of spectrumNoise
 };

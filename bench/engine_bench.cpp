@@ -1,0 +1,615 @@
+// The whole effect against a peer: the same streaming engine written plainly on FFTW3 plans,
+// run in the same process so that the ratio of their times is the figure that counts.
+//
+// The process benchmarks stream white noise through one instance in host blocks of 64, 512
+// and 4096 samples. The hop benchmarks time each stage of one hop on its own, for the effect
+// and for the peer, so that the summary printed at the end can split a hop into transforms,
+// smoothing, shaping, overlap-add and the generator's draws.
+#include <benchmark/benchmark.h>
+#include <fftw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fft_plan.h"
+#include "hop_stages.h"
+#include "smoothing.h"
+#include "vorlen.h"
+
+namespace {
+
+constexpr int kFrame = 2048;
+constexpr int kHop = 1024;
+constexpr int kBins = 1025;
+constexpr int kHalfWidth = 10; // the effect's default Smoothing
+constexpr double kSampleRate = 44100.0;
+// Long enough that the input does not sit in the first-level cache; every block size used
+// divides it.
+constexpr int kInputLength = 1 << 16;
+
+/// Two channels of white noise in -1..1, made without the C generator the engines draw from.
+struct StereoNoise {
+    std::vector<float> left;
+    std::vector<float> right;
+
+    explicit StereoNoise(int length) : left(static_cast<size_t>(length)), right(left.size()) {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
+        for (size_t i = 0; i < left.size(); ++i) {
+            left[i] = sample(random);
+            right[i] = sample(random);
+        }
+    }
+};
+
+/// One noise sample from the C generator, mapped exactly as the effect maps it.
+inline double peerNoise() {
+    const unsigned long long r = static_cast<unsigned long long>(std::rand()) * 32768ULL /
+                                 (static_cast<unsigned long long>(RAND_MAX) + 1ULL);
+    return (static_cast<double>(r) * 3.0517578125e-05) * 2.0 - 1.0;
+}
+
+/// The effect's engine as a first version on FFTW would be written: one pass per step of
+/// the hop, the smoothing through a temporary array, the library's default flags. FFTW's
+/// forward exponent has the opposite sign to ours; the shaping keeps the noise's phase
+/// either way and the inverse undoes it, so the output is the same up to rounding.
+class FftwPeer {
+public:
+    FftwPeer() {
+        for (int c = 0; c < 3; ++c) {
+            frame[c] = zeroedReal(kFrame);
+            windowed[c] = zeroedReal(kFrame);
+            spectrum[c] = fftw_alloc_complex(kBins);
+            mag[c] = zeroedReal(kBins);
+        }
+        for (int c = 0; c < 2; ++c) {
+            ring[c] = zeroedReal(kFrame);
+            shaped[c] = fftw_alloc_complex(kBins);
+            wet[c] = zeroedReal(kFrame);
+        }
+        temp = zeroedReal(kBins);
+        window = zeroedReal(kFrame);
+        for (int i = 0; i < kFrame; ++i) {
+            const double theta = (static_cast<double>(i) * 0.00048828125) * 6.28318530717958;
+            window[i] = std::sqrt(0.5 - 0.5 * std::cos(theta));
+        }
+        // Measuring overwrites the arrays, so the plans are made before any data is written.
+        for (int c = 0; c < 3; ++c) {
+            forward[c] = fftw_plan_dft_r2c_1d(kFrame, windowed[c], spectrum[c], FFTW_MEASURE);
+        }
+        for (int c = 0; c < 2; ++c) {
+            inverse[c] = fftw_plan_dft_c2r_1d(kFrame, shaped[c], wet[c], FFTW_MEASURE);
+        }
+        for (int c = 0; c < 3; ++c) {
+            std::fill_n(frame[c], kFrame, 0.0);
+        }
+    }
+    FftwPeer(const FftwPeer&) = delete;
+    FftwPeer& operator=(const FftwPeer&) = delete;
+    ~FftwPeer() {
+        for (fftw_plan plan : forward) {
+            fftw_destroy_plan(plan);
+        }
+        for (fftw_plan plan : inverse) {
+            fftw_destroy_plan(plan);
+        }
+        for (int c = 0; c < 3; ++c) {
+            fftw_free(frame[c]);
+            fftw_free(windowed[c]);
+            fftw_free(spectrum[c]);
+            fftw_free(mag[c]);
+        }
+        for (int c = 0; c < 2; ++c) {
+            fftw_free(ring[c]);
+            fftw_free(shaped[c]);
+            fftw_free(wet[c]);
+        }
+        fftw_free(temp);
+        fftw_free(window);
+    }
+
+    /// Streams one host block through the engine, as the effect's processReplacing does.
+    void process(const float* inL, const float* inR, float* outL, float* outR, int count) {
+        for (int i = 0; i < count; ++i) {
+            const double inputL = inL[i];
+            const double inputR = inR[i];
+            outL[i] = static_cast<float>(ring[0][readPos]);
+            outR[i] = static_cast<float>(ring[1][readPos]);
+            if (++readPos == kFrame) {
+                readPos = 0;
+            }
+            frame[0][fillPos] = inputL;
+            frame[1][fillPos] = inputR;
+            frame[2][fillPos] = peerNoise();
+            if (++fillPos == kFrame) {
+                hop();
+            }
+        }
+    }
+
+    /// The whole hop, stage after stage.
+    void hop() {
+        analyse();
+        magnitudes();
+        smooth();
+        shape();
+        synthesise();
+        overlapAdd();
+        shift();
+    }
+
+    /// Windows the three frames and runs the three forward transforms.
+    void analyse() {
+        windowFrames();
+        transformForward();
+    }
+    /// Analysis windowing of the three frames.
+    void windowFrames() {
+        for (int c = 0; c < 3; ++c) {
+            for (int i = 0; i < kFrame; ++i) {
+                windowed[c][i] = frame[c][i] * window[i];
+            }
+        }
+    }
+    /// The three forward transforms.
+    void transformForward() {
+        for (fftw_plan plan : forward) {
+            fftw_execute(plan);
+        }
+    }
+    /// The magnitudes of the three spectra.
+    void magnitudes() {
+        for (int c = 0; c < 3; ++c) {
+            for (int k = 0; k < kBins; ++k) {
+                const double re = spectrum[c][k][0];
+                const double im = spectrum[c][k][1];
+                mag[c][k] = std::sqrt(re * re + im * im);
+            }
+        }
+    }
+    /// The running-sum smoothing of the three magnitude spectra.
+    void smooth() {
+        for (double* m : mag) {
+            smoothOne(kHalfWidth, m);
+        }
+    }
+    /// The noise bins rescaled to each channel's envelope.
+    void shape() {
+        for (int c = 0; c < 2; ++c) {
+            for (int k = 0; k < kBins; ++k) {
+                const double gain = mag[c][k] / mag[2][k];
+                shaped[c][k][0] = gain * spectrum[2][k][0];
+                shaped[c][k][1] = gain * spectrum[2][k][1];
+            }
+        }
+    }
+    /// Runs the two inverse transforms, normalises and windows their output.
+    void synthesise() {
+        transformInverse();
+        scaleAndWindow();
+    }
+    /// The two inverse transforms.
+    void transformInverse() {
+        for (fftw_plan plan : inverse) {
+            fftw_execute(plan);
+        }
+    }
+    /// Normalisation and synthesis windowing of the two inverse transforms.
+    void scaleAndWindow() {
+        for (double* w : wet) {
+            for (int j = 0; j < kFrame; ++j) {
+                w[j] *= 0.00048828125;
+            }
+            for (int j = 0; j < kFrame; ++j) {
+                w[j] = w[j] * window[j];
+            }
+        }
+    }
+    /// The mix, added onto and stored into the rings.
+    void overlapAdd() {
+        const double dryWeight = static_cast<double>(1.0f - ratio);
+        const double wetWeight = static_cast<double>(ratio);
+        for (int c = 0; c < 2; ++c) {
+            int pos = writePos;
+            for (int j = 0; j < kHop; ++j) {
+                ring[c][pos] = (dryWeight * windowed[c][j] + wetWeight * wet[c][j]) + ring[c][pos];
+                if (++pos == kFrame) {
+                    pos = 0;
+                }
+            }
+            for (int j = kHop; j < kFrame; ++j) {
+                ring[c][pos] = dryWeight * windowed[c][j] + wetWeight * wet[c][j];
+                if (++pos == kFrame) {
+                    pos = 0;
+                }
+            }
+        }
+        writePos = (writePos + kHop) % kFrame;
+    }
+    /// The frames move on by one hop.
+    void shift() {
+        for (double* f : frame) {
+            for (int j = 0; j < kHop; ++j) {
+                f[j] = f[j + kHop];
+            }
+        }
+        fillPos = kHop;
+    }
+
+private:
+    static double* zeroedReal(int count) {
+        double* array = fftw_alloc_real(static_cast<size_t>(count));
+        std::fill_n(array, count, 0.0);
+        return array;
+    }
+
+    void smoothOne(int h, double* m) {
+        double s = 0.0;
+        for (int j = 0; j < h; ++j) {
+            s += m[j];
+        }
+        for (int i = 0; i <= h; ++i) {
+            s = s + m[i + h];
+            temp[i] = s / (h + 1 + i);
+        }
+        for (int i = h + 1; i <= 1024 - h; ++i) {
+            s = s + m[i + h];
+            s = s - m[i - h - 1];
+            temp[i] = s / (2 * h + 1);
+        }
+        for (int i = 1025 - h; i <= 1024; ++i) {
+            s = s - m[i - h - 1];
+            temp[i] = s / (1025 + h - i);
+        }
+        for (int i = 0; i < kBins; ++i) {
+            m[i] = temp[i];
+        }
+    }
+
+    float ratio = 1.0f;
+    double* frame[3]{};
+    double* windowed[3]{};
+    fftw_complex* spectrum[3]{};
+    double* mag[3]{};
+    double* temp = nullptr;
+    fftw_complex* shaped[2]{};
+    double* wet[2]{};
+    double* ring[2]{};
+    double* window = nullptr;
+    fftw_plan forward[3]{};
+    fftw_plan inverse[2]{};
+    int fillPos = kHop;
+    int readPos = 0;
+    int writePos = kHop;
+};
+
+/// Stereo samples and real time covered by `samples` processed samples.
+void countSamples(benchmark::State& state, int64_t samples) {
+    state.SetItemsProcessed(samples);
+    state.counters["xRealTime"] =
+        benchmark::Counter(static_cast<double>(samples) / kSampleRate, benchmark::Counter::kIsRate);
+}
+
+/// One instance's processReplacing on host blocks of state.range(0) samples.
+void vorlenProcess(benchmark::State& state) {
+    const int block = static_cast<int>(state.range(0));
+    const StereoNoise input(kInputLength);
+    std::vector<float> outL(static_cast<size_t>(block));
+    std::vector<float> outR(outL.size());
+    auto effect = std::make_unique<vstVorlen>(nullptr);
+    int offset = 0;
+    for (auto _ : state) {
+        float* inputs[2] = {const_cast<float*>(input.left.data() + offset),
+                            const_cast<float*>(input.right.data() + offset)};
+        float* outputs[2] = {outL.data(), outR.data()};
+        effect->processReplacing(inputs, outputs, block);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::DoNotOptimize(outR.data());
+        benchmark::ClobberMemory();
+        offset = (offset + block) % kInputLength;
+    }
+    countSamples(state, state.iterations() * block);
+}
+
+/// The peer streaming the same input in the same blocks.
+void peerProcess(benchmark::State& state) {
+    const int block = static_cast<int>(state.range(0));
+    const StereoNoise input(kInputLength);
+    std::vector<float> outL(static_cast<size_t>(block));
+    std::vector<float> outR(outL.size());
+    FftwPeer peer;
+    int offset = 0;
+    for (auto _ : state) {
+        peer.process(input.left.data() + offset, input.right.data() + offset, outL.data(),
+                     outR.data(), block);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::DoNotOptimize(outR.data());
+        benchmark::ClobberMemory();
+        offset = (offset + block) % kInputLength;
+    }
+    countSamples(state, state.iterations() * block);
+}
+
+/// The 1024 draws from the C generator that every hop's worth of samples makes.
+void randPerHop(benchmark::State& state) {
+    for (auto _ : state) {
+        double sum = 0.0;
+        for (int i = 0; i < kHop; ++i) {
+            sum += peerNoise();
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+/// A peer that has streamed enough noise for its arrays to hold a realistic hop.
+std::unique_ptr<FftwPeer> warmPeer() {
+    auto peer = std::make_unique<FftwPeer>();
+    const StereoNoise input(3 * kHop);
+    std::vector<float> out(input.left.size());
+    peer->process(input.left.data(), input.right.data(), out.data(), out.data(),
+                  static_cast<int>(input.left.size()));
+    return peer;
+}
+
+/// One stage of the peer's hop, repeated on the arrays of a realistic hop.
+template <void (FftwPeer::*stage)()>
+void peerStage(benchmark::State& state) {
+    auto peer = warmPeer();
+    for (auto _ : state) {
+        (peer.get()->*stage)();
+        benchmark::ClobberMemory();
+    }
+}
+
+/// The effect's hop stages on arrays of their own, filled as one hop of noise fills them.
+struct VorlenHop {
+    std::vector<double> frame[3];
+    std::vector<double> windowed[3];
+    std::vector<ComplexBin> spectrum[3];
+    std::vector<double> mag[3];
+    std::vector<ComplexBin> shaped[2];
+    std::vector<double> wet[2];
+    std::vector<double> ring[2];
+    std::vector<double> window;
+    std::vector<double> synthesisWindow;
+    FftPlan forward[3]{};
+    FftPlan inverse[2]{};
+
+    VorlenHop() : window(kFrame), synthesisWindow(kFrame) {
+        std::mt19937 random(3);
+        std::uniform_real_distribution<double> sample(-1.0, 1.0);
+        for (int c = 0; c < 3; ++c) {
+            frame[c].resize(kFrame);
+            for (double& x : frame[c]) {
+                x = sample(random);
+            }
+            windowed[c].resize(kFrame);
+            spectrum[c].resize(kFrame);
+            mag[c].resize(kBins);
+            forward[c] = makeForwardPlan(windowed[c].data(), spectrum[c].data());
+        }
+        for (int c = 0; c < 2; ++c) {
+            shaped[c].resize(kFrame);
+            wet[c].resize(kFrame);
+            ring[c].resize(kFrame);
+            inverse[c] = makeInversePlan(shaped[c].data(), wet[c].data());
+        }
+        vorlen::makeWindows(window.data(), synthesisWindow.data());
+        analyse();
+        measure();
+        smoothAndShape();
+        transformInverse();
+    }
+    VorlenHop(const VorlenHop&) = delete;
+    VorlenHop& operator=(const VorlenHop&) = delete;
+    ~VorlenHop() {
+        for (FftPlan& plan : forward) {
+            releasePlan(plan);
+        }
+        for (FftPlan& plan : inverse) {
+            releasePlan(plan);
+        }
+    }
+
+    /// Analysis windowing and the three forward transforms.
+    void analyse() {
+        for (int c = 0; c < 3; ++c) {
+            vorlen::windowFrame(frame[c].data(), window.data(), windowed[c].data());
+        }
+        transformForward();
+    }
+    /// The three forward transforms.
+    void transformForward() {
+        for (const FftPlan& plan : forward) {
+            executePlan(plan);
+        }
+    }
+    /// The magnitudes of the three spectra.
+    void measure() {
+        for (int c = 0; c < 3; ++c) {
+            vorlen::magnitudes(spectrum[c].data(), mag[c].data());
+        }
+    }
+    /// The fused smoothing and shaping.
+    void smoothAndShape() {
+        vorlen::smoothAndShape(kHalfWidth, mag[0].data(), mag[1].data(), mag[2].data(),
+                               spectrum[2].data(), shaped[0].data(), shaped[1].data());
+    }
+    /// The two inverse transforms; the mix scales and windows them.
+    void transformInverse() {
+        for (const FftPlan& plan : inverse) {
+            executePlan(plan);
+        }
+    }
+    /// Synthesis windowing, mix and overlap-add into both rings.
+    void overlapAdd() {
+        for (int c = 0; c < 2; ++c) {
+            vorlen::mixIntoRing(windowed[c].data(), wet[c].data(), synthesisWindow.data(), 0.0, 1.0,
+                                ring[c].data(), ring[c].data() + kHop);
+        }
+    }
+};
+
+/// One stage of the effect's hop, repeated on the arrays of a realistic hop.
+template <void (VorlenHop::*stage)()>
+void vorlenStage(benchmark::State& state) {
+    auto hop = std::make_unique<VorlenHop>();
+    for (auto _ : state) {
+        (hop.get()->*stage)();
+        benchmark::ClobberMemory();
+    }
+}
+
+/// Keeps the median (or the only) CPU time of every benchmark, in seconds, for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) {
+                continue;
+            }
+            seconds[run.run_name.str()] =
+                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    /// Median seconds of `name`, or 0 when it was not run.
+    double operator[](const std::string& name) const {
+        const auto found = seconds.find(name);
+        return found == seconds.end() ? 0.0 : found->second;
+    }
+
+private:
+    std::map<std::string, double> seconds;
+};
+
+/// The effect's and the peer's output on one input and one noise sequence.
+struct Comparison {
+    double peak = 0.0;       ///< largest magnitude of the effect's output
+    double difference = 0.0; ///< largest difference between the two outputs
+};
+
+/// Runs both engines on the same input and noise: proof that the peer does the same work.
+Comparison comparePeer() {
+    const int length = 8 * kHop;
+    const StereoNoise input(length);
+    std::vector<float> effectL(length), effectR(length), peerL(length), peerR(length);
+    std::srand(11);
+    auto effect = std::make_unique<vstVorlen>(nullptr);
+    float* inputs[2] = {const_cast<float*>(input.left.data()),
+                        const_cast<float*>(input.right.data())};
+    float* outputs[2] = {effectL.data(), effectR.data()};
+    effect->processReplacing(inputs, outputs, length);
+    std::srand(11);
+    FftwPeer peer;
+    peer.process(input.left.data(), input.right.data(), peerL.data(), peerR.data(), length);
+    Comparison result;
+    for (int i = 0; i < length; ++i) {
+        result.peak =
+            std::max({result.peak, std::fabs(double{effectL[i]}), std::fabs(double{effectR[i]})});
+        result.difference = std::max({result.difference, std::fabs(double{effectL[i]} - peerL[i]),
+                                      std::fabs(double{effectR[i]} - peerR[i])});
+    }
+    return result;
+}
+
+/// The split of a hop, the ratios and the real-time factors, from the medians.
+void printSummary(const SummaryReporter& t) {
+    const auto us = [](double seconds) { return seconds * 1e6; };
+    std::printf("\nOne hop (1024 stereo samples), median CPU time in microseconds:\n");
+    std::printf("  %-34s %9s %9s\n", "", "Vorlen", "FFTW peer");
+    const double vorlenHop = 2.0 * t["vorlenProcess/512"];
+    const double peerHop = 2.0 * t["peerProcess/512"];
+    const double vorlenTransforms = t["vorlenStage<&VorlenHop::transformForward>"] +
+                                    t["vorlenStage<&VorlenHop::transformInverse>"];
+    const double peerTransforms =
+        t["peerStage<&FftwPeer::transformForward>"] + t["peerStage<&FftwPeer::transformInverse>"];
+    const double vorlenWindowing =
+        t["vorlenStage<&VorlenHop::analyse>"] - t["vorlenStage<&VorlenHop::transformForward>"];
+    const double peerWindowing =
+        t["peerStage<&FftwPeer::windowFrames>"] + t["peerStage<&FftwPeer::scaleAndWindow>"];
+    const double vorlenSmoothing =
+        t["vorlenStage<&VorlenHop::measure>"] + t["vorlenStage<&VorlenHop::smoothAndShape>"];
+    const double peerSmoothing =
+        t["peerStage<&FftwPeer::magnitudes>"] + t["peerStage<&FftwPeer::smooth>"];
+    const double peerShaping = t["peerStage<&FftwPeer::shape>"];
+    const double vorlenMix = t["vorlenStage<&VorlenHop::overlapAdd>"];
+    const double peerMix = t["peerStage<&FftwPeer::overlapAdd>"] + t["peerStage<&FftwPeer::shift>"];
+    const double draws = t["randPerHop"];
+    const auto row = [&](const char* name, double vorlen, double peer) {
+        std::printf("  %-34s %9.2f %9.2f\n", name, us(vorlen), us(peer));
+    };
+    row("transforms (3 forward, 2 inverse)", vorlenTransforms, peerTransforms);
+    row("windowing and normalisation", vorlenWindowing, peerWindowing);
+    row("magnitudes and smoothing", vorlenSmoothing, peerSmoothing);
+    std::printf("  %-34s %9s %9.2f\n", "shaping", "(fused)", us(peerShaping));
+    row("overlap-add and frame shift", vorlenMix, peerMix);
+    row("rand, 1024 draws", draws, draws);
+    row("whole hop, through processReplacing", vorlenHop, peerHop);
+    if (vorlenHop > 0.0 && peerHop > 0.0) {
+        std::printf("  %-34s %8.1f%% %8.1f%%\n", "share of rand", 100.0 * draws / vorlenHop,
+                    100.0 * draws / peerHop);
+        std::printf("  %-34s %8.1f%% %8.1f%%\n", "share not transforms or rand",
+                    100.0 * (vorlenHop - vorlenTransforms - draws) / vorlenHop,
+                    100.0 * (peerHop - peerTransforms - draws) / peerHop);
+    }
+    std::printf("\nprocessReplacing, one stereo instance:\n");
+    std::printf("  %6s %14s %14s %12s %12s\n", "block", "Vorlen/peer", "samples/s", "x real time",
+                "peer x rt");
+    for (int block : {64, 512, 4096}) {
+        const double vorlen = t["vorlenProcess/" + std::to_string(block)];
+        const double peer = t["peerProcess/" + std::to_string(block)];
+        if (vorlen <= 0.0 || peer <= 0.0) {
+            continue;
+        }
+        const double rate = block / vorlen;
+        std::printf("  %6d %14.3f %14.3g %12.0f %12.0f\n", block, vorlen / peer, rate,
+                    rate / kSampleRate, block / peer / kSampleRate);
+    }
+}
+
+} // namespace
+
+BENCHMARK(vorlenProcess)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMicrosecond);
+BENCHMARK(peerProcess)->Arg(64)->Arg(512)->Arg(4096)->Unit(benchmark::kMicrosecond);
+BENCHMARK(randPerHop)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(vorlenStage, &VorlenHop::transformForward)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(vorlenStage, &VorlenHop::transformInverse)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(vorlenStage, &VorlenHop::analyse)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(vorlenStage, &VorlenHop::measure)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(vorlenStage, &VorlenHop::smoothAndShape)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(vorlenStage, &VorlenHop::overlapAdd)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::windowFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::transformForward)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::magnitudes)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::smooth)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::shape)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::transformInverse)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::scaleAndWindow)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::overlapAdd)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(peerStage, &FftwPeer::shift)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    const Comparison check = comparePeer();
+    std::printf("Vorlen against the FFTW peer on 8192 samples: output peak %.3g, largest "
+                "difference %.3g\n",
+                check.peak, check.difference);
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    printSummary(reporter);
+    benchmark::Shutdown();
+    return 0;
+}

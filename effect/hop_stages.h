@@ -1,0 +1,37 @@
+// The passes of one hop of the spectral engine, over whole arrays. They are free functions
+// so that the benchmarks can time each of them apart from the streaming around them.
+#pragma once
+
+#include <cstdint>
+
+#include "fft_plan.h"
+
+namespace vorlen {
+
+/// Fills the analysis window (square-root periodic Hann) and the synthesis window, which is
+/// the same window times 1/2048: it also undoes the gain of the unnormalised inverse
+/// transform, exactly, since the factor is a power of two. Both hold 2048 doubles.
+void makeWindows(double* __restrict analysis, double* __restrict synthesis) noexcept;
+
+/// out[i] = frame[i] * window[i] over one frame of 2048 samples.
+void windowFrame(const double* __restrict frame, const double* __restrict window,
+                 double* __restrict out) noexcept;
+
+/// mag[k] = |spectrum[k]| for bins 0..1024.
+void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept;
+
+/// Smooths the three magnitude spectra over +-h bins, as smoothSpectrum does, and writes the
+/// noise bins rescaled from the noise's smoothed envelope to each channel's. h must lie in
+/// 0..512. A bin whose noise envelope is zero has no phase to lend and comes out zero.
+void smoothAndShape(int32_t h, const double* __restrict magL, const double* __restrict magR,
+                    const double* __restrict magNoise, const ComplexBin* __restrict noise,
+                    ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept;
+
+/// Mixes one frame, dry (analysis-windowed) and wet (raw inverse transform, windowed here by
+/// `synthesisWindow`), adds its first half onto `addHalf` and stores its second half over
+/// `storeHalf`; each holds 1024 values.
+void mixIntoRing(const double* __restrict dry, const double* __restrict wet,
+                 const double* __restrict synthesisWindow, double dryWeight, double wetWeight,
+                 double* __restrict addHalf, double* __restrict storeHalf) noexcept;
+
+} // namespace vorlen

@@ -1,0 +1,144 @@
+// The fused passes of a hop against the plain steps they replace: the smoothing followed by
+// the shaping, and the normalisation, synthesis windowing and mix.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "hop_stages.h"
+#include "smoothing.h"
+
+namespace {
+
+using vorlen::kSpectrumBins;
+constexpr int kFrame = 2048;
+constexpr int kHop = 1024;
+
+std::vector<double> randomValues(size_t count, double low, double high, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> value(low, high);
+    std::vector<double> values(count);
+    for (double& v : values) {
+        v = value(random);
+    }
+    return values;
+}
+
+std::vector<ComplexBin> randomSpectrum(unsigned seed) {
+    const std::vector<double> parts = randomValues(2 * kSpectrumBins, -50.0, 50.0, seed);
+    std::vector<ComplexBin> bins(kSpectrumBins);
+    for (int k = 0; k < kSpectrumBins; ++k) {
+        bins[k] = {parts[2 * k], parts[2 * k + 1]};
+    }
+    return bins;
+}
+
+/// One channel shaped the plain way: smoothSpectrum on both envelopes, then their quotient
+/// times the noise bin.
+std::vector<ComplexBin> shapedPlainly(int h, std::vector<double> signal,
+                                      std::vector<double> noiseMag,
+                                      const std::vector<ComplexBin>& noise) {
+    std::vector<double> scratch(kSpectrumBins);
+    vorlen::smoothSpectrum(h, signal.data(), scratch.data());
+    vorlen::smoothSpectrum(h, noiseMag.data(), scratch.data());
+    std::vector<ComplexBin> shaped(kSpectrumBins);
+    for (int k = 0; k < kSpectrumBins; ++k) {
+        const double gain = noiseMag[k] == 0.0 ? 0.0 : signal[k] / noiseMag[k];
+        shaped[k] = {gain * noise[k].re, gain * noise[k].im};
+    }
+    return shaped;
+}
+
+struct Shaped {
+    std::vector<ComplexBin> left = std::vector<ComplexBin>(kSpectrumBins);
+    std::vector<ComplexBin> right = std::vector<ComplexBin>(kSpectrumBins);
+};
+
+Shaped shapedFused(int h, const std::vector<double>& magL, const std::vector<double>& magR,
+                   const std::vector<double>& magNoise, const std::vector<ComplexBin>& noise) {
+    Shaped out;
+    vorlen::smoothAndShape(h, magL.data(), magR.data(), magNoise.data(), noise.data(),
+                           out.left.data(), out.right.data());
+    return out;
+}
+
+// The fused pass divides the running sums instead of the averages: the bin count cancels,
+// so only the last bits may differ. A wrong window bound, a swapped channel or a bin
+// shaped from the wrong noise bin would be off by far more.
+TEST(SmoothAndShape, MatchesSmoothingThenShapingForEveryHalfWidth) {
+    const std::vector<ComplexBin> noise = randomSpectrum(1);
+    std::vector<double> magNoise(kSpectrumBins);
+    vorlen::magnitudes(noise.data(), magNoise.data());
+    const std::vector<double> magL = randomValues(kSpectrumBins, 0.0, 100.0, 2);
+    const std::vector<double> magR = randomValues(kSpectrumBins, 0.0, 0.01, 3);
+    for (int h : {0, 1, 2, 10, 20, 100, 511, 512}) {
+        const Shaped fused = shapedFused(h, magL, magR, magNoise, noise);
+        const std::vector<ComplexBin> plainL = shapedPlainly(h, magL, magNoise, noise);
+        const std::vector<ComplexBin> plainR = shapedPlainly(h, magR, magNoise, noise);
+        for (int k = 0; k < kSpectrumBins; ++k) {
+            const auto near = [](double fusedValue, double plainValue) {
+                return std::fabs(fusedValue - plainValue) <= 1e-13 * std::fabs(plainValue);
+            };
+            ASSERT_TRUE(near(fused.left[k].re, plainL[k].re)) << "h " << h << " bin " << k;
+            ASSERT_TRUE(near(fused.left[k].im, plainL[k].im)) << "h " << h << " bin " << k;
+            ASSERT_TRUE(near(fused.right[k].re, plainR[k].re)) << "h " << h << " bin " << k;
+            ASSERT_TRUE(near(fused.right[k].im, plainR[k].im)) << "h " << h << " bin " << k;
+        }
+    }
+}
+
+// Where the noise has no energy across a whole window its envelope is exactly zero: those
+// bins come out silent, not 0/0, while their neighbours keep the signal's envelope.
+TEST(SmoothAndShape, BinsWithASilentNoiseEnvelopeComeOutZero) {
+    constexpr int h = 3;
+    std::vector<ComplexBin> noise = randomSpectrum(4);
+    for (int k = 100; k <= 200; ++k) {
+        noise[k] = {0.0, 0.0};
+    }
+    std::vector<double> magNoise(kSpectrumBins);
+    vorlen::magnitudes(noise.data(), magNoise.data());
+    const std::vector<double> magL = randomValues(kSpectrumBins, 1.0, 2.0, 5);
+    const std::vector<double> magR(kSpectrumBins, 0.0);
+    const Shaped out = shapedFused(h, magL, magR, magNoise, noise);
+    for (int k = 0; k < kSpectrumBins; ++k) {
+        const bool silentWindow = k - h >= 100 && k + h <= 200;
+        const bool silentBin = k >= 100 && k <= 200;
+        const double level = std::hypot(out.left[k].re, out.left[k].im);
+        ASSERT_TRUE(std::isfinite(level)) << "bin " << k;
+        if (silentBin) {
+            ASSERT_EQ(level, 0.0) << "bin " << k;
+        } else {
+            ASSERT_GT(level, 0.0) << "bin " << k;
+        }
+        ASSERT_FALSE(silentWindow && !silentBin);
+        ASSERT_EQ(out.right[k].re, 0.0) << "bin " << k;
+        ASSERT_EQ(out.right[k].im, 0.0) << "bin " << k;
+    }
+}
+
+// The synthesis window carries the 1/2048 of the inverse transform. Both factors are
+// applied in one product, which is exact to the bit because 1/2048 is a power of two: the
+// mix must equal normalising, windowing and mixing one step after the other.
+TEST(MixIntoRing, EqualsNormalisingWindowingAndMixingStepByStep) {
+    std::vector<double> analysis(kFrame);
+    std::vector<double> synthesis(kFrame);
+    vorlen::makeWindows(analysis.data(), synthesis.data());
+    const std::vector<double> dry = randomValues(kFrame, -1.0, 1.0, 6);
+    const std::vector<double> wet = randomValues(kFrame, -3000.0, 3000.0, 7);
+    const std::vector<double> before = randomValues(kFrame, -1.0, 1.0, 8);
+    for (double ratio : {1.0, 0.0, 0.3, 2.0}) {
+        const double dryWeight = static_cast<double>(1.0f - static_cast<float>(ratio));
+        std::vector<double> ring = before;
+        vorlen::mixIntoRing(dry.data(), wet.data(), synthesis.data(), dryWeight, ratio, ring.data(),
+                            ring.data() + kHop);
+        for (int j = 0; j < kFrame; ++j) {
+            const double windowedWet = (wet[j] * 0.00048828125) * analysis[j];
+            const double mixed = dryWeight * dry[j] + ratio * windowedWet;
+            const double expected = j < kHop ? mixed + before[j] : mixed;
+            ASSERT_EQ(ring[j], expected) << "ratio " << ratio << " position " << j;
+        }
+    }
+}
+
+} // namespace
