@@ -20,15 +20,21 @@ inline double magnitude(ComplexBin bin) noexcept {
     return std::sqrt(bin.re * bin.re + bin.im * bin.im);
 }
 
-/// Writes bin k of both shaped spectra from the running sums of the three windows over it.
-inline void shapeBin(int32_t k, double sumL, double sumR, double sumNoise,
+/// Writes bin k of both shaped spectra from the running sums of the three windows over it,
+/// each window holding `count` bins.
+inline void shapeBin(int32_t k, double count, double sumL, double sumR, double sumNoise,
                      const ComplexBin* __restrict noise, ComplexBin* __restrict shapedL,
                      ComplexBin* __restrict shapedR) noexcept {
-    // All three sums run over the same bins, so the count that would turn each into an
-    // average cancels from the ratio and is never divided by.
-    const bool silent = sumNoise == 0.0;
-    const double gainL = silent ? 0.0 : sumL / sumNoise;
-    const double gainR = silent ? 0.0 : sumR / sumNoise;
+    // The count cancels from the ratio in exact arithmetic, but not in rounded arithmetic:
+    // dividing each sum into its average first keeps every bit of the smoothed envelopes
+    // that smoothSpectrum would give.
+    const double envelopeL = sumL / count;
+    const double envelopeR = sumR / count;
+    const double envelopeNoise = sumNoise / count;
+    // A zero noise envelope has no phase to lend: the bin stays silent rather than 0/0.
+    const bool silent = envelopeNoise == 0.0;
+    const double gainL = silent ? 0.0 : envelopeL / envelopeNoise;
+    const double gainR = silent ? 0.0 : envelopeR / envelopeNoise;
     const ComplexBin bin = noise[k];
     shapedL[k] = {gainL * bin.re, gainL * bin.im};
     shapedR[k] = {gainR * bin.re, gainR * bin.im};
@@ -78,8 +84,9 @@ void smoothAndShape(int32_t h, const double* __restrict magL, const double* __re
         sumL = sumL + magL[i + h];
         sumR = sumR + magR[i + h];
         sumNoise = sumNoise + magNoise[i + h];
-        shapeBin(i, sumL, sumR, sumNoise, noise, shapedL, shapedR);
+        shapeBin(i, static_cast<double>(h + 1 + i), sumL, sumR, sumNoise, noise, shapedL, shapedR);
     }
+    const double fullWidth = static_cast<double>(2 * h + 1);
     for (int32_t i = h + 1; i <= kLastBin - h; ++i) {
         sumL = sumL + magL[i + h];
         sumR = sumR + magR[i + h];
@@ -87,13 +94,14 @@ void smoothAndShape(int32_t h, const double* __restrict magL, const double* __re
         sumL = sumL - magL[i - h - 1];
         sumR = sumR - magR[i - h - 1];
         sumNoise = sumNoise - magNoise[i - h - 1];
-        shapeBin(i, sumL, sumR, sumNoise, noise, shapedL, shapedR);
+        shapeBin(i, fullWidth, sumL, sumR, sumNoise, noise, shapedL, shapedR);
     }
     for (int32_t i = kSpectrumBins - h; i <= kLastBin; ++i) {
         sumL = sumL - magL[i - h - 1];
         sumR = sumR - magR[i - h - 1];
         sumNoise = sumNoise - magNoise[i - h - 1];
-        shapeBin(i, sumL, sumR, sumNoise, noise, shapedL, shapedR);
+        shapeBin(i, static_cast<double>(kSpectrumBins + h - i), sumL, sumR, sumNoise, noise,
+                 shapedL, shapedR);
     }
 }
 
