@@ -41,6 +41,27 @@ VstIntPtr VSTCALLBACK fuzzHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, v
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
+// The length limit of each opcode that writes a text into the host's buffer; 0 for others.
+std::size_t textLimit(VstInt32 opcode) {
+    switch (opcode) {
+    case effGetParamLabel:
+    case effGetParamDisplay:
+    case effGetParamName:
+        return 8;
+    case effGetProgramName:
+    case effGetProgramNameIndexed:
+        return 24;
+    case effGetEffectName:
+        return 32;
+    case effGetVendorString:
+    case effGetProductString:
+    case effShellGetNextPlugin:
+        return 64;
+    default:
+        return 0;
+    }
+}
+
 // Opcodes whose value argument is an address; a host always passes a valid one.
 bool valueIsAddress(VstInt32 opcode) {
     return opcode == effGetSpeakerArrangement || opcode == effSetSpeakerArrangement;
@@ -63,6 +84,14 @@ void dispatch(AEffect* effect, ByteReader& in) {
         value = static_cast<VstIntPtr>(static_cast<std::uint32_t>(value) % (kHostBufferBytes + 1));
     }
     effect->dispatcher(effect, opcode, index, value, buffer.data(), opt);
+    // A text of limit L owns L + 1 bytes: the last is zero and nothing after it changes.
+    if (const std::size_t limit = textLimit(opcode); limit != 0) {
+        for (std::size_t i = limit; i < buffer.size(); ++i) {
+            if (buffer[i] != 0) {
+                __builtin_trap();
+            }
+        }
+    }
 }
 
 void process(AEffect* effect, ByteReader& in, std::int64_t& budget) {
