@@ -57,3 +57,45 @@ Outcome testThreads(const tools::PluginLibrary& library) {
 }
 
 } // namespace vorlen::validate
+
+namespace vorlen::validate {
+
+Outcome testParallelInstances(const tools::PluginLibrary& library) {
+    // Hosts open and run instances on several threads at once (plug-in scans, one audio
+    // thread per track): nothing shared between instances may race.
+    constexpr int kThreads = 2;
+    constexpr int kRounds = 3;
+    constexpr std::uint64_t kFramesPerRound = 1 << 14;
+    std::string faults[kThreads];
+    std::thread workers[kThreads];
+    for (int t = 0; t < kThreads; ++t) {
+        workers[t] = std::thread([&library, &fault = faults[t], t] {
+            WhiteNoise noise(static_cast<std::uint32_t>(40 + t));
+            for (int round = 0; round < kRounds && fault.empty(); ++round) {
+                std::string error;
+                auto stream = Stream::open(library, 48000.0f, 333, error);
+                if (!stream) {
+                    fault = error;
+                    break;
+                }
+                SampleScan scan;
+                stream->processNoise(noise, kFramesPerRound, 333, &scan);
+                if (!scan.clean()) {
+                    fault = "thread " + std::to_string(t) + ": " + scan.describe();
+                }
+            }
+        });
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    for (const std::string& fault : faults) {
+        if (!fault.empty()) {
+            return failure(fault);
+        }
+    }
+    return {true, std::to_string(kThreads) + " threads, each opening, running and closing " +
+                      std::to_string(kRounds) + " instances"};
+}
+
+} // namespace vorlen::validate

@@ -20,6 +20,7 @@ std::vector<ValidatorTest> allTests() {
     tests.push_back({"dispatcher-sweep", testDispatcherSweep});
     tests.push_back({"audio-thread", testAudioThread});
     tests.push_back({"threads", testThreads});
+    tests.push_back({"parallel-instances", testParallelInstances});
     return tests;
 }
 

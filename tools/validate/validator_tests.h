@@ -50,5 +50,7 @@ Outcome testDispatcherSweep(const tools::PluginLibrary& library);
 Outcome testAudioThread(const tools::PluginLibrary& library);
 /// Parameters and texts hammered from a second thread while the first processes.
 Outcome testThreads(const tools::PluginLibrary& library);
+/// Instances opened, run and closed on several threads at once.
+Outcome testParallelInstances(const tools::PluginLibrary& library);
 
 } // namespace vorlen::validate
