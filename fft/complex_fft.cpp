@@ -2,8 +2,11 @@
 
 #include "bit_reversal.h"
 #include "butterflies.h"
+#include "leaf_kernels.h"
 #include "leaves.h"
 #include "split_stages.h"
+
+#include <bit>
 
 namespace vorlen::fft {
 namespace {
@@ -12,35 +15,123 @@ namespace {
 // so that each stays in the first-level cache while its leaves run.
 constexpr int32_t kLeafBlock = 512;
 
-using Leaf = void (*)(double*, const double*, int32_t) noexcept;
+// Leaf i of a leaf block's quarter k, counted by (k, i), ends up at index
+// offsets given by the 2-bit reversals of k and i.
+constexpr int32_t kReversed2[4] = {0, 2, 1, 3};
+
+int32_t reverseBits(int32_t x, int32_t bits) noexcept {
+    int32_t r = 0;
+    for (int32_t b = 0; b < bits; ++b) {
+        r = (r << 1) | ((x >> b) & 1);
+    }
+    return r;
+}
+
+// Leaf policies: what a leaf block's quarters are finished with, and where
+// their results go. `first` is the output index of a leaf's first result
+// when the leaves write to their final places; in-place leaves ignore it.
+
+// 8-point leaves, in place, outputs left in bit-reversed order.
+struct InPlaceLeaves8 {
+    static constexpr int32_t kBlock = 256;
+    const double* w;
+    int32_t nw;
+    int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
+    int32_t quarterStep() const noexcept { return 0; }
+    int32_t subStep() const noexcept { return 0; }
+    void plain(double* a, int32_t /*first*/) const noexcept { leaf8Plain(a, w, nw); }
+    void rotated(double* a, int32_t /*first*/) const noexcept { leaf8Rotated(a, w, nw); }
+};
+
+// 16-point leaves, in place, outputs left in bit-reversed order.
+struct InPlaceLeaves16 {
+    static constexpr int32_t kBlock = 512;
+    const Leaf16Twiddles& t;
+    int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
+    int32_t quarterStep() const noexcept { return 0; }
+    int32_t subStep() const noexcept { return 0; }
+    VORLEN_FFT_INLINE void plain(double* a, int32_t /*first*/) const noexcept {
+        Leaf16Points v;
+        loadLeaf(a, v);
+        leaf16PlainPoints(v, t);
+        storeLeaf(a, v);
+    }
+    VORLEN_FFT_INLINE void rotated(double* a, int32_t /*first*/) const noexcept {
+        Leaf16Points v;
+        loadLeaf(a, v);
+        leaf16RotatedPoints(v, t);
+        storeLeaf(a, v);
+    }
+};
+
+// 16-point leaves that write output k of the transform to point k of `out`,
+// which takes the place of the bit reversal. With N points, the point
+// 16c + i of the network holds output rev(i) N/16 + rev(c), c having
+// log2(N) - 4 bits; a leaf block t holds the leaves c = 16t + 4k + i.
+// With `Conj` every output is conjugated and scaled.
+template <bool Conj>
+struct ScatterLeaves16 {
+    static constexpr int32_t kBlock = 512;
+    const Leaf16Twiddles& t;
+    double* out;
+    int32_t points;
+    Cx scale;
+    int32_t blockFirst(int32_t block) const noexcept {
+        const int32_t leafBits = std::countr_zero(static_cast<uint32_t>(points)) - 4;
+        return reverseBits(block, leafBits - 4);
+    }
+    int32_t quarterStep() const noexcept { return points / 256; }
+    int32_t subStep() const noexcept { return points / 64; }
+    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
+        Leaf16Points v;
+        loadLeaf(a, v);
+        leaf16PlainPoints(v, t);
+        scatterLeaf<Conj>(out, first, points / 16, v, scale);
+    }
+    VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
+        Leaf16Points v;
+        loadLeaf(a, v);
+        leaf16RotatedPoints(v, t);
+        scatterLeaf<Conj>(out, first, points / 16, v, scale);
+    }
+};
 
 // The four sub-blocks of a block split by middleStage1 (plain, rotated,
 // plain, plain) or by middleStage2 (plain, rotated, plain, rotated).
-void finishQuarters(double* a, int32_t quarter, bool splitPlain, Leaf plain, Leaf rotated,
-                    const double* w, int32_t nw) noexcept {
-    plain(a, w, nw);
-    rotated(a + quarter, w, nw);
-    plain(a + 2 * quarter, w, nw);
-    (splitPlain ? plain : rotated)(a + 3 * quarter, w, nw);
+template <class Leaves>
+VORLEN_FFT_INLINE void finishQuarters(double* a, int32_t quarter, bool splitPlain,
+                                      const Leaves& leaves, int32_t first) noexcept {
+    const int32_t step = leaves.subStep();
+    leaves.plain(a, first + kReversed2[0] * step);
+    leaves.rotated(a + quarter, first + kReversed2[1] * step);
+    leaves.plain(a + 2 * quarter, first + kReversed2[2] * step);
+    if (splitPlain) {
+        leaves.plain(a + 3 * quarter, first + kReversed2[3] * step);
+    } else {
+        leaves.rotated(a + 3 * quarter, first + kReversed2[3] * step);
+    }
 }
 
-// Finishes a block of 512 or 256 doubles that its caller has already split;
-// `split1` says whether that split was plain, and so whether quarter 3 is.
-void leafBlock(double* a, int32_t doubles, bool split1, const double* w, int32_t nw) noexcept {
-    const int32_t quarter = doubles / 4;
-    const int32_t points = quarter / 2;
-    const Leaf plain = doubles == kLeafBlock ? leaf16Plain : leaf8Plain;
-    const Leaf rotated = doubles == kLeafBlock ? leaf16Rotated : leaf8Rotated;
-    const int32_t sub = quarter / 4;
+// Finishes leaf block number `block` of the array at `base`, which its caller
+// has already split; `split1` says whether that split was plain, and so
+// whether quarter 3 is.
+template <class Leaves>
+void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_t nw,
+               const Leaves& leaves) noexcept {
+    constexpr int32_t quarter = Leaves::kBlock / 4;
+    constexpr int32_t points = quarter / 2;
+    constexpr int32_t sub = quarter / 4;
+    double* a = base + block * Leaves::kBlock;
+    const int32_t first = leaves.blockFirst(block);
     for (int32_t k = 0; k < 4; ++k) {
-        double* block = a + k * quarter;
+        double* q = a + k * quarter;
         const bool isPlain = k == 0 || k == 2 || (k == 3 && split1);
         if (isPlain) {
-            middleStage1(points, block, w, nw);
+            middleStage1(points, q, w, nw);
         } else {
-            middleStage2(points, block, w, nw);
+            middleStage2(points, q, w, nw);
         }
-        finishQuarters(block, sub, isPlain, plain, rotated, w, nw);
+        finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
     }
 }
 
@@ -75,32 +166,51 @@ bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32
     return isPlain;
 }
 
-// Depth first from the end of the array, one leaf block at a time.
-void recursiveStages(int32_t n, double* a, const double* w, int32_t nw) noexcept {
-    int32_t m = n;
-    while (m > kLeafBlock) {
-        m /= 4;
-        middleStage1(m / 2, a + n - m, w, nw);
+// Everything after the first split of an array of n > 128 doubles whose
+// leaf blocks have Leaves::kBlock doubles: depth first from the end of the
+// array, one leaf block at a time.
+template <class Leaves>
+void leafBlocks(int32_t n, double* a, const double* w, int32_t nw, const Leaves& leaves) noexcept {
+    constexpr int32_t m = Leaves::kBlock;
+    for (int32_t size = n / 4; size >= m; size /= 4) {
+        middleStage1(size / 2, a + n - size, w, nw);
     }
-    leafBlock(a + n - m, m, true, w, nw);
+    int32_t block = n / m - 1;
+    leafBlock(a, block, true, w, nw, leaves);
     int32_t k = 0;
     for (int32_t j = n - m; j > 0; j -= m) {
         ++k;
+        --block;
         const bool split1 = treeStep(m, j, k, a, w, nw);
-        leafBlock(a + j - m, m, split1, w, nw);
+        leafBlock(a, block, split1, w, nw, leaves);
     }
 }
 
-// Everything from the first split to the leaves, for n > 32 doubles.
+// The size of the blocks that the network finishes one by one: the array
+// divided by 4 until it is at most 512 doubles.
+int32_t leafBlockSize(int32_t n) noexcept {
+    int32_t m = n;
+    while (m > kLeafBlock) {
+        m /= 4;
+    }
+    return m;
+}
+
+// Everything from the first split to the leaves, for n > 32 doubles; the
+// outputs stay in bit-reversed order.
 void network(int32_t n, double* a, const double* w, int32_t nw) noexcept {
-    if (n > kLeafBlock) {
-        recursiveStages(n, a, w, nw);
-    } else if (n > 128) {
-        leafBlock(a, n, true, w, nw);
+    if (n > 128) {
+        if (leafBlockSize(n) == kLeafBlock) {
+            const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
+            leafBlocks(n, a, w, nw, InPlaceLeaves16{t});
+        } else {
+            leafBlocks(n, a, w, nw, InPlaceLeaves8{w, nw});
+        }
     } else if (n == 128) {
-        finishQuarters(a, 32, true, leaf16Plain, leaf16Rotated, w, nw);
+        const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
+        finishQuarters(a, 32, true, InPlaceLeaves16{t}, 0);
     } else {
-        finishQuarters(a, 16, true, leaf8Plain, leaf8Rotated, w, nw);
+        finishQuarters(a, 16, true, InPlaceLeaves8{w, nw}, 0);
     }
 }
 
@@ -181,6 +291,24 @@ void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const d
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw,
                      const double* w) noexcept {
     transform(n, a, ip, nw, w, true);
+}
+
+bool hasDirectTransform(int32_t n) noexcept {
+    return n > 128 && leafBlockSize(n) == kLeafBlock;
+}
+
+void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
+                      const double* w) noexcept {
+    firstStageForwardFrom(n, in, work, w, nw);
+    const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
+    leafBlocks(n, work, w, nw, ScatterLeaves16<false>{t, out, n / 2, complexOf(1.0, 1.0)});
+}
+
+void complexBackwardTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                       const double* w) noexcept {
+    firstStageBackward(n, work, w, nw);
+    const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
+    leafBlocks(n, work, w, nw, ScatterLeaves16<true>{t, out, n / 2, complexOf(scale, -scale)});
 }
 
 } // namespace vorlen::fft

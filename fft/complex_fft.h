@@ -17,4 +17,19 @@ void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const d
 /// Z[k] = sum z[j] e^(-2 pi i j k / N), natural order, unscaled.
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept;
 
+/// Whether `complexForwardTo` and `complexBackwardTo` serve n doubles: n is
+/// 512 times a power of four.
+bool hasDirectTransform(int32_t n) noexcept;
+
+/// `complexForward` of the n doubles at `in`, which stay intact, computed in
+/// `work` (n doubles, scratch) and written in natural order to `out` (n
+/// doubles). Needs `hasDirectTransform(n)`; saves the bit-reversal pass.
+void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
+                      const double* w) noexcept;
+
+/// `complexBackward` of the n doubles at `work` (overwritten), times `scale`,
+/// written in natural order to `out`. Needs `hasDirectTransform(n)`.
+void complexBackwardTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                       const double* w) noexcept;
+
 } // namespace vorlen::fft

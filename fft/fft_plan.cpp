@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -13,6 +14,10 @@ constexpr int32_t kFrameLength = 2048;
 constexpr int32_t kForward = 1;
 constexpr int32_t kInverse = 2;
 constexpr int32_t kFlags = 3;
+
+// The fast paths let the kernels read and write spectra as interleaved
+// doubles, which a ComplexBin array is.
+static_assert(sizeof(ComplexBin) == 2 * sizeof(double) && std::is_standard_layout_v<ComplexBin>);
 
 // The tables were built for transforms of up to 4 nw (twiddles) and 4 nc
 // (cosines) doubles, and the work array holds that many; a plan whose size
@@ -82,6 +87,18 @@ void executeForward(const FftPlan& plan) noexcept {
     const int32_t nw = plan.indexTable[0];
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
+    if (vorlen::fft::hasDirectTransform(n)) {
+        // The leaves write the half-length transform in natural order straight
+        // into the output, which the real conversion then finishes in place.
+        auto* out = reinterpret_cast<double*>(plan.complexOut);
+        vorlen::fft::complexForwardTo(n, plan.realIn, work, out, nw, plan.trigTable);
+        vorlen::fft::realForwardPost(n, out, nc, plan.trigTable + nw);
+        const double even = out[0];
+        const double odd = out[1];
+        plan.complexOut[0] = {even + odd, 0.0};
+        plan.complexOut[n / 2] = {even - odd, 0.0};
+        return;
+    }
     std::copy_n(plan.realIn, n, work);
     if (n >= 4) {
         vorlen::fft::complexForward(n, work, plan.indexTable, nw, plan.trigTable);
@@ -111,6 +128,17 @@ void executeInverse(const FftPlan& plan) noexcept {
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
     const ComplexBin* __restrict in = plan.complexIn;
+    if (vorlen::fft::hasDirectTransform(n)) {
+        // Packing and the real conversion in one pass; the leaves write the
+        // doubled, conjugated result straight into the output.
+        vorlen::fft::realBackwardPreFrom(n, reinterpret_cast<const double*>(in), work, nc,
+                                         plan.trigTable + nw);
+        const double half = 0.5 * (in[0].re - in[n / 2].re);
+        work[0] = in[0].re - half;
+        work[1] = half;
+        vorlen::fft::complexBackwardTo(n, work, plan.realOut, 2.0, nw, plan.trigTable);
+        return;
+    }
     work[0] = in[0].re;
     work[1] = in[n / 2].re;
     for (int32_t k = 1; k < n / 2; ++k) {

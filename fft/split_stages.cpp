@@ -10,7 +10,7 @@ namespace {
 // as the normalised mid-point of its two even neighbours, so a table of n/4
 // entries serves a transform of n doubles.
 template <bool Conj>
-void firstStage(int32_t n, double* __restrict a, const double* w, int32_t nw) noexcept {
+void firstStage(int32_t n, const double* src, double* a, const double* w, int32_t nw) noexcept {
     const int32_t points = n / 2;
     const int32_t q = points / 4;
     const double* seg = w + nw - points / 2;
@@ -18,42 +18,47 @@ void firstStage(int32_t n, double* __restrict a, const double* w, int32_t nw) no
     const double midScale1 = seg[2];
     const double midScale3 = seg[3];
 
-    splitPlainAtZero<Conj>(a, q);
-    Cx prev1{1.0, 0.0};
-    Cx prev3{1.0, 0.0};
+    splitPlainAtZero<Conj>(src, a, q);
+    Tw prev1 = twiddle(1.0, 0.0);
+    Tw prev3 = twiddle(1.0, 0.0);
     const int32_t groups = points / 16;
     for (int32_t k = 1; k < groups; ++k) {
         const double* g = seg + 4 * k;
-        const Cx even1{g[0], g[1]};
-        const Cx even3{g[2], -g[3]};
-        const Cx odd1 = scaled(prev1 + even1, midScale1);
-        const Cx odd3 = scaled(prev3 + even3, midScale3);
-        splitPlainAt<Conj>(a, 2 * k - 1, q, odd1, odd3);
-        splitPlainAt<Conj>(a, q - (2 * k - 1), q, mirrorOnce(odd1), mirrorThrice(odd3));
-        splitPlainAt<Conj>(a, 2 * k, q, even1, even3);
-        splitPlainAt<Conj>(a, q - 2 * k, q, mirrorOnce(even1), mirrorThrice(even3));
+        const Tw even1 = twiddleAt(g);
+        const Tw even3 = twiddleConjAt(g + 2);
+        const Tw odd1 = midpoint(prev1, even1, midScale1);
+        const Tw odd3 = midpoint(prev3, even3, midScale3);
+        splitPlainAt<Conj>(src, a, 2 * k - 1, q, odd1, odd3);
+        splitPlainAt<Conj>(src, a, q - (2 * k - 1), q, mirrorOnce(odd1), mirrorThrice(odd3));
+        splitPlainAt<Conj>(src, a, 2 * k, q, even1, even3);
+        splitPlainAt<Conj>(src, a, q - 2 * k, q, mirrorOnce(even1), mirrorThrice(even3));
         prev1 = even1;
         prev3 = even3;
     }
     // The even power W^(N/8) is e^(i pi/4), which the segment does not hold as a group.
-    const Cx eighth1{c, c};
-    const Cx eighth3{-c, c};
+    const Tw eighth1 = twiddle(c, c);
+    const Tw eighth3 = twiddle(-c, c);
     const int32_t j = points / 8 - 1;
-    const Cx odd1 = scaled(prev1 + eighth1, midScale1);
-    const Cx odd3 = scaled(prev3 + eighth3, midScale3);
-    splitPlainAt<Conj>(a, j, q, odd1, odd3);
-    splitPlainAt<Conj>(a, q - j, q, mirrorOnce(odd1), mirrorThrice(odd3));
-    splitPlainAt<Conj>(a, points / 8, q, eighth1, eighth3);
+    const Tw odd1 = midpoint(prev1, eighth1, midScale1);
+    const Tw odd3 = midpoint(prev3, eighth3, midScale3);
+    splitPlainAt<Conj>(src, a, j, q, odd1, odd3);
+    splitPlainAt<Conj>(src, a, q - j, q, mirrorOnce(odd1), mirrorThrice(odd3));
+    splitPlainAt<Conj>(src, a, points / 8, q, eighth1, eighth3);
 }
 
 } // namespace
 
 void firstStageForward(int32_t n, double* a, const double* w, int32_t nw) noexcept {
-    firstStage<false>(n, a, w, nw);
+    firstStage<false>(n, a, a, w, nw);
+}
+
+void firstStageForwardFrom(int32_t n, const double* src, double* a, const double* w,
+                           int32_t nw) noexcept {
+    firstStage<false>(n, src, a, w, nw);
 }
 
 void firstStageBackward(int32_t n, double* a, const double* w, int32_t nw) noexcept {
-    firstStage<true>(n, a, w, nw);
+    firstStage<true>(n, a, a, w, nw);
 }
 
 void middleStage1(int32_t m, double* __restrict a, const double* w, int32_t nw) noexcept {
@@ -65,12 +70,12 @@ void middleStage1(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     // q - j takes its twiddles from the same group.
     for (int32_t j = 1; j < q / 2; ++j) {
         const double* g = seg + 4 * j;
-        const Cx w1{g[0], g[1]};
-        const Cx w3{g[2], -g[3]};
+        const Tw w1 = twiddleAt(g);
+        const Tw w3 = twiddleConjAt(g + 2);
         splitPlainAt(a, j, q, w1, w3);
         splitPlainAt(a, q - j, q, mirrorOnce(w1), mirrorThrice(w3));
     }
-    splitPlainAt(a, q / 2, q, Cx{c, c}, Cx{-c, c});
+    splitPlainAt(a, q / 2, q, twiddle(c, c), twiddle(-c, c));
 }
 
 void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) noexcept {
@@ -82,7 +87,7 @@ void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) 
         Cx a1 = loadPoint(a, q);
         Cx a2 = loadPoint(a, 2 * q);
         Cx a3 = loadPoint(a, 3 * q);
-        splitRotated(a0, a1, a2, a3, Cx{c, c}, Cx{-c, c});
+        splitRotated(a0, a1, a2, a3, twiddle(c, c), twiddle(-c, c));
         storePoint(a, 0, a0);
         storePoint(a, q, a1);
         storePoint(a, 2 * q, a2);
@@ -95,16 +100,16 @@ void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     for (int32_t j = 1; j < q / 2; ++j) {
         const double* g = seg + 4 * j;
         const double* h = seg + 4 * (q - j);
-        const Cx g1{g[0], g[1]};
-        const Cx g3{g[2], -g[3]};
-        const Cx h1{h[0], h[1]};
-        const Cx h3{h[2], -h[3]};
+        const Tw g1 = twiddleAt(g);
+        const Tw g3 = twiddleConjAt(g + 2);
+        const Tw h1 = twiddleAt(h);
+        const Tw h3 = twiddleConjAt(h + 2);
         splitRotatedAt(a, j, q, g1, mirrorOnce(h1), g3, mirrorThrice(h3));
         splitRotatedAt(a, q - j, q, h1, mirrorOnce(g1), h3, mirrorThrice(g3));
     }
     const double* g = seg + 2 * q;
-    const Cx g1{g[0], g[1]};
-    const Cx g3{g[2], -g[3]};
+    const Tw g1 = twiddleAt(g);
+    const Tw g3 = twiddleConjAt(g + 2);
     splitRotatedAt(a, q / 2, q, g1, mirrorOnce(g1), g3, mirrorThrice(g3));
 }
 
