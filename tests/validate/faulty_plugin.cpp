@@ -1,77 +1,123 @@
-// A small stereo gain plug-in with one deliberate fault per build flavour, for proving that
-// the validator catches what it claims to catch. Without a fault flavour it is a plug-in
-// that passes every test, which shows the validator holds no assumption peculiar to Vorlen.
+// A small stereo gain plug-in that can carry one deliberate fault, chosen by the environment
+// variable VORLEN_FAULT, for proving that the validator catches what it claims to catch.
+// Without a fault it passes every test, which shows that the validator assumes nothing
+// peculiar to Vorlen. One library serves every fault so that the build compiles it once.
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "audioeffectx.h"
 
 namespace {
 
+/// The faults the plug-in can carry.
+enum class Fault {
+    none,
+    allocates,           ///< heap allocation inside processReplacing
+    locks,               ///< a mutex inside processReplacing
+    poisonedByAudio,     ///< a filter state that keeps a NaN forever
+    poisonedByParameter, ///< a parameter smoother that keeps a NaN target forever
+    mutesAfterBadInput,  ///< "protects" the host by muting for good
+    subnormalOutput,     ///< output scaled into the subnormal range
+    unstableParameter,   ///< getParameter does not return what was set
+    textOverrun,         ///< a parameter name written past its limit of 8
+    race,                ///< the gain is a plain float shared between threads
+    leaks,               ///< each instance loses a buffer
+};
+
+Fault faultFromEnvironment() {
+    const char* value = std::getenv("VORLEN_FAULT");
+    const std::string_view name = value != nullptr ? value : "";
+    constexpr std::pair<std::string_view, Fault> kNames[] = {
+        {"allocates", Fault::allocates},
+        {"locks", Fault::locks},
+        {"poisoned_by_audio", Fault::poisonedByAudio},
+        {"poisoned_by_parameter", Fault::poisonedByParameter},
+        {"mutes_after_bad_input", Fault::mutesAfterBadInput},
+        {"subnormal_output", Fault::subnormalOutput},
+        {"unstable_parameter", Fault::unstableParameter},
+        {"text_overrun", Fault::textOverrun},
+        {"race", Fault::race},
+        {"leaks", Fault::leaks}};
+    for (const auto& [text, fault] : kNames) {
+        if (name == text) {
+            return fault;
+        }
+    }
+    return Fault::none;
+}
+
 class FaultyGain : public AudioEffectX {
 public:
-    explicit FaultyGain(audioMasterCallback master) noexcept : AudioEffectX(master, 1, 1) {
-#if defined(FAULT_LEAKS)
-        leaked = new float[4096]; // never released: every instance loses it
-#endif
+    explicit FaultyGain(audioMasterCallback master) noexcept
+        : AudioEffectX(master, 1, 1), fault(faultFromEnvironment()) {
+        if (fault == Fault::leaks) {
+            leaked = new (std::nothrow) float[4096]; // never released
+        }
         setNumInputs(2);
         setNumOutputs(2);
         setUniqueID(VST_FOURCC('f', 'l', 't', 'y'));
     }
 
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) noexcept override {
-#if defined(FAULT_ALLOCATES)
-        std::vector<float> scratch(static_cast<std::size_t>(frames > 0 ? frames : 1));
-        sink = scratch.data();
-#elif defined(FAULT_LOCKS)
-        std::lock_guard<std::mutex> hold(mutex);
-#endif
+        if (fault == Fault::allocates) {
+            std::vector<float> scratch(static_cast<std::size_t>(frames > 0 ? frames : 1));
+            sink = scratch.data();
+        }
+        if (fault == Fault::locks) {
+            mutex.lock();
+            mutex.unlock();
+        }
+        const float target = currentGain();
         for (VstInt32 i = 0; i < frames; ++i) {
-            // A parameter smoother: a non-finite target poisons it for good when unguarded.
-            smoothedGain = 0.999f * smoothedGain + 0.001f * static_cast<float>(gain);
+            smoothedGain = 0.999f * smoothedGain + 0.001f * target;
             for (int c = 0; c < 2; ++c) {
                 float y = inputs[c][i] * smoothedGain;
-#if defined(FAULT_POISONED_BY_AUDIO)
-                memory[c] = 0.5f * memory[c] + y; // a filter state that keeps a NaN forever
-                y = memory[c];
-#elif defined(FAULT_MUTES_AFTER_BAD_INPUT)
-                muted = muted || !std::isfinite(y); // "protects" the host by muting for good
-                y = muted ? 0.0f : y;
-#elif defined(FAULT_SUBNORMAL_OUTPUT)
-                y *= 1e-39f;
-#endif
+                if (fault == Fault::poisonedByAudio) {
+                    memory[c] = 0.5f * memory[c] + y;
+                    y = memory[c];
+                } else if (fault == Fault::mutesAfterBadInput) {
+                    muted = muted || !std::isfinite(y);
+                    y = muted ? 0.0f : y;
+                } else if (fault == Fault::subnormalOutput) {
+                    y *= 1e-39f;
+                }
                 outputs[c][i] = y;
             }
         }
     }
 
     void setParameter(VstInt32 index, float value) noexcept override {
-        if (index == 0) {
-#if defined(FAULT_POISONED_BY_PARAMETER)
+        if (index != 0) {
+            return;
+        }
+        if (fault != Fault::poisonedByParameter) {
+            value = std::isfinite(value) ? std::fmin(std::fmax(value, 0.0f), 1.0f) : 1.0f;
+        }
+        if (fault == Fault::race) {
+            racyGain = value;
+        } else {
             gain = value;
-#else
-            gain = std::isfinite(value) ? std::fmin(std::fmax(value, 0.0f), 1.0f) : 1.0f;
-#endif
         }
     }
     float getParameter(VstInt32 index) noexcept override {
-#if defined(FAULT_UNSTABLE_PARAMETER)
-        return index == 0 ? static_cast<float>(gain) * 0.9f : 0.0f;
-#else
-        return index == 0 ? static_cast<float>(gain) : 0.0f;
-#endif
+        if (index != 0) {
+            return 0.0f;
+        }
+        return fault == Fault::unstableParameter ? currentGain() * 0.9f : currentGain();
     }
     void getParameterName(VstInt32 index, char* text) noexcept override {
         if (index == 0) {
-#if defined(FAULT_TEXT_OVERRUN)
-            std::strcpy(text, "Gain of the effect"); // ignores the limit of 8
-#else
-            std::strncpy(text, "Gain", 9);
-#endif
+            if (fault == Fault::textOverrun) {
+                std::strcpy(text, "Gain of the effect");
+            } else {
+                std::strncpy(text, "Gain", 9);
+            }
         }
     }
     bool getEffectName(char* text) noexcept override {
@@ -88,17 +134,17 @@ public:
     }
 
 private:
-#if defined(FAULT_RACE)
-    float gain = 1.0f; // written by the host's parameter thread while the audio thread reads
-#else
+    float currentGain() const noexcept { return fault == Fault::race ? racyGain : gain.load(); }
+
+    const Fault fault;
     std::atomic<float> gain = 1.0f;
-#endif
+    float racyGain = 1.0f; // written by the host's parameter thread while audio reads it
     float smoothedGain = 1.0f;
     float memory[2] = {0.0f, 0.0f};
+    bool muted = false;
     std::mutex mutex;
     float* volatile sink = nullptr;
     float* leaked = nullptr;
-    bool muted = false;
 };
 
 } // namespace
