@@ -18,10 +18,12 @@ namespace {
 /// What the test host answers to audioMasterVersion; 0 makes the plug-in decline.
 VstIntPtr hostVersion = 2400;
 
+/// The host callback: it knows only the version request, the one the entry point sends.
 VstIntPtr VSTCALLBACK testHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? hostVersion : 0;
 }
 
+/// The plug-in built with this test, or the one named by VORLEN_PLUGIN.
 std::string pluginPath() {
     const char* overridden = std::getenv("VORLEN_PLUGIN");
     return overridden != nullptr ? overridden : VORLEN_PLUGIN_PATH;
@@ -37,6 +39,7 @@ T fieldAt(const AEffect* effect, std::size_t offset32, std::size_t offset64) {
     return value;
 }
 
+/// A four-character code as the record stores it, first character in the high byte.
 constexpr VstInt32 fourCharacters(const char (&c)[5]) {
     return static_cast<VstInt32>((static_cast<uint32_t>(c[0]) << 24) |
                                  (static_cast<uint32_t>(c[1]) << 16) |
