@@ -132,7 +132,11 @@ void vstVorlen::release() noexcept {
 
 void vstVorlen::setParameter(VstInt32 index, float value) noexcept {
     if (index == kParamRatio) {
-        ratio.store(value, std::memory_order_relaxed);
+        // Any finite mix is honoured, even far outside 0..1; a NaN or infinite weight would
+        // turn every output sample non-finite and spoil the host's whole mix, so it is ignored.
+        if (std::isfinite(value)) {
+            ratio.store(value, std::memory_order_relaxed);
+        }
     } else if (index == kParamSmoothing) {
         int32_t halfWidth = 0;
         if (smoothingFromHost(value, halfWidth)) {

@@ -147,6 +147,18 @@ TEST_F(Instance, RatioIsStoredUnchanged) {
     expectText(text(effGetParamDisplay, 0).data(), "1.700000", 8);
 }
 
+// A non-finite mix weight would make every output sample non-finite; it keeps the last
+// finite Ratio instead.
+TEST_F(Instance, RatioIgnoresNonFiniteValues) {
+    set(0, 0.75f);
+    for (float value : {std::numeric_limits<float>::quiet_NaN(),
+                        std::numeric_limits<float>::infinity(),
+                        -std::numeric_limits<float>::infinity()}) {
+        set(0, value);
+        EXPECT_EQ(get(0), 0.75f);
+    }
+}
+
 TEST_F(Instance, SmoothingIsQuantisedToTwentiethsWithHalvesRoundedUp) {
     const struct {
         float set;
