@@ -48,32 +48,46 @@ void vstVorlen::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     }
 }
 
+namespace {
+
+/// frame[i] = input[i] widened, or silence for an absent channel.
+void takeInput(const float* input, double* __restrict frame, VstInt32 count) noexcept {
+    if (input == nullptr) {
+        std::fill_n(frame, count, 0.0);
+        return;
+    }
+    for (VstInt32 i = 0; i < count; ++i) {
+        frame[i] = static_cast<double>(input[i]);
+    }
+}
+
+/// output[i] = ring[i] narrowed; nothing for an absent channel.
+void giveOutput(const double* __restrict ring, float* output, VstInt32 count) noexcept {
+    if (output == nullptr) {
+        return;
+    }
+    for (VstInt32 i = 0; i < count; ++i) {
+        output[i] = static_cast<float>(ring[i]);
+    }
+}
+
+} // namespace
+
 void vstVorlen::streamRun(const HostChannels& host, VstInt32 first, VstInt32 count) noexcept {
     // readPos and fillPos agree mod 1024 and the run stops at fillPos 2048, so neither
     // position wraps inside the run.
-    const double* __restrict ringL = outRingL + readPos;
-    const double* __restrict ringR = outRingR + readPos;
-    double* __restrict newL = frameL + fillPos;
-    double* __restrict newR = frameR + fillPos;
+    const auto at = [first](auto* channel) {
+        return channel != nullptr ? channel + first : nullptr;
+    };
+    // Every input sample of the run is read before any output sample is written, so a host
+    // processing in place gets the same result as one with separate buffers. Apart, the
+    // conversions vectorise; the noise draws cannot, being calls.
+    takeInput(at(host.inL), frameL + fillPos, count);
+    takeInput(at(host.inR), frameR + fillPos, count);
+    giveOutput(outRingL + readPos, at(host.outL), count);
+    giveOutput(outRingR + readPos, at(host.outR), count);
     double* __restrict newNoise = frameNoise + fillPos;
-    // No __restrict on the host's buffers: many hosts pass one buffer as input and output.
-    const float* inL = host.inL != nullptr ? host.inL + first : nullptr;
-    const float* inR = host.inR != nullptr ? host.inR + first : nullptr;
-    float* outL = host.outL != nullptr ? host.outL + first : nullptr;
-    float* outR = host.outR != nullptr ? host.outR + first : nullptr;
     for (VstInt32 i = 0; i < count; ++i) {
-        // Both inputs are read before either output is written, so a host processing in
-        // place gets the same result as one with separate buffers.
-        const double inputL = inL != nullptr ? static_cast<double>(inL[i]) : 0.0;
-        const double inputR = inR != nullptr ? static_cast<double>(inR[i]) : 0.0;
-        if (outL != nullptr) {
-            outL[i] = static_cast<float>(ringL[i]);
-        }
-        if (outR != nullptr) {
-            outR[i] = static_cast<float>(ringR[i]);
-        }
-        newL[i] = inputL;
-        newR[i] = inputR;
         newNoise[i] = nextNoise();
     }
     readPos = (readPos + count) % kFrameLength;
