@@ -5,6 +5,16 @@
 
 #include "smoothing.h"
 
+// The magnitudes' square roots are the slowest loop of a hop outside the transforms. AVX,
+// where the processor has it, takes four per instruction instead of two, at about the same
+// cost; the results are the same, every operation being exactly rounded either way. The
+// library still runs on the baseline instruction set: the loader picks the version.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define VORLEN_WIDE_CLONES __attribute__((target_clones("avx", "default")))
+#else
+#define VORLEN_WIDE_CLONES
+#endif
+
 namespace vorlen {
 
 namespace {
@@ -78,6 +88,7 @@ void windowFrame(const double* __restrict frame, const double* __restrict window
     }
 }
 
+VORLEN_WIDE_CLONES
 void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept {
     // A count of bins that the vector width divides, and sqrt free of errno (the effect is
     // built so), let the loop vectorise at -O2; the Nyquist bin is the odd one out.
