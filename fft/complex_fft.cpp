@@ -4,6 +4,8 @@
 #include "butterflies.h"
 #include "leaf_kernels.h"
 #include "leaves.h"
+#include "pair_leaves.h"
+#include "pair_stages.h"
 #include "split_stages.h"
 
 #include <bit>
@@ -14,6 +16,10 @@ namespace {
 // Blocks of up to this many doubles (4 KiB) are finished one after another,
 // so that each stays in the first-level cache while its leaves run.
 constexpr int32_t kLeafBlock = 512;
+
+// The one length whose transform writes its outputs in place of a bit
+// reversal: that of the plans, whose network ends in 16-point leaves.
+constexpr int32_t kDirectLength = 2048;
 
 // Leaf i of a leaf block's quarter k, counted by (k, i), ends up at index
 // offsets given by the 2-bit reversals of k and i.
@@ -39,6 +45,12 @@ struct InPlaceLeaves8 {
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
     int32_t quarterStep() const noexcept { return 0; }
     int32_t subStep() const noexcept { return 0; }
+    static void split1(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+        middleStage1(m, a, w, nw);
+    }
+    static void split2(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+        middleStage2(m, a, w, nw);
+    }
     void plain(double* a, int32_t /*first*/) const noexcept { leaf8Plain(a, w, nw); }
     void rotated(double* a, int32_t /*first*/) const noexcept { leaf8Rotated(a, w, nw); }
 };
@@ -50,6 +62,12 @@ struct InPlaceLeaves16 {
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
     int32_t quarterStep() const noexcept { return 0; }
     int32_t subStep() const noexcept { return 0; }
+    static void split1(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+        middleStage1(m, a, w, nw);
+    }
+    static void split2(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+        middleStage2(m, a, w, nw);
+    }
     VORLEN_FFT_INLINE void plain(double* a, int32_t /*first*/) const noexcept {
         Leaf16Points v;
         loadLeaf(a, v);
@@ -64,35 +82,47 @@ struct InPlaceLeaves16 {
     }
 };
 
-// 16-point leaves that write output k of the transform to point k of `out`,
-// which takes the place of the bit reversal. With N points, the point
-// 16c + i of the network holds output rev(i) N/16 + rev(c), c having
-// log2(N) - 4 bits; a leaf block t holds the leaves c = 16t + 4k + i.
-// With `Conj` every output is conjugated and scaled.
-template <bool Conj>
-struct ScatterLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    const Leaf16Twiddles& t;
+// Stores the outputs of one leaf at their final places: output k of the
+// leaf whose first output is `first` goes to point first + k * Points / 16
+// of `out`; with `Conj` conjugated and scaled.
+template <int32_t Points, bool Conj>
+struct LeafScatter {
     double* out;
-    int32_t points;
     Cx scale;
-    int32_t blockFirst(int32_t block) const noexcept {
-        const int32_t leafBits = std::countr_zero(static_cast<uint32_t>(points)) - 4;
-        return reverseBits(block, leafBits - 4);
+    template <int32_t Slot>
+    VORLEN_FFT_INLINE void put(Cx v) const {
+        constexpr int32_t offset = kReversed16[Slot] * (Points / 16);
+        storePoint(out, offset, Conj ? scaledParts(v, scale) : v);
     }
-    int32_t quarterStep() const noexcept { return points / 256; }
-    int32_t subStep() const noexcept { return points / 64; }
+};
+
+// 16-point leaves on an array of `Points` points in the pair layout
+// (point_pairs.h) that write output k of the transform to point k of the
+// interleaved `out`, which takes the place of the bit reversal. The point
+// 16c + i of the network holds output rev(i) N/16 + rev(c), c having
+// log2(N) - 4 bits; a leaf block t holds the leaves c = 16t + 4k + i. With
+// `Conj` every output is conjugated and scaled.
+template <int32_t Points, bool Conj>
+struct PairLeaves16 {
+    static constexpr int32_t kBlock = 512;
+    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
+    const PairLeafTwiddles& t;
+    double* out;
+    Cx scale;
+    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
+    int32_t quarterStep() const noexcept { return Points / 256; }
+    int32_t subStep() const noexcept { return Points / 64; }
+    static void split1(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+        middleStage1Pairs(m, a, w, nw);
+    }
+    static void split2(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+        middleStage2Pairs(m, a, w, nw);
+    }
     VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
-        Leaf16Points v;
-        loadLeaf(a, v);
-        leaf16PlainPoints(v, t);
-        scatterLeaf<Conj>(out, first, points / 16, v, scale);
+        leaf16PlainPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
     }
     VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
-        Leaf16Points v;
-        loadLeaf(a, v);
-        leaf16RotatedPoints(v, t);
-        scatterLeaf<Conj>(out, first, points / 16, v, scale);
+        leaf16RotatedPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
     }
 };
 
@@ -127,9 +157,9 @@ void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_
         double* q = a + k * quarter;
         const bool isPlain = k == 0 || k == 2 || (k == 3 && split1);
         if (isPlain) {
-            middleStage1(points, q, w, nw);
+            Leaves::split1(points, q, w, nw);
         } else {
-            middleStage2(points, q, w, nw);
+            Leaves::split2(points, q, w, nw);
         }
         finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
     }
@@ -140,13 +170,14 @@ void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_
 // whether they were plain. A block's quarter index within its parent is
 // 3 - (k mod 4): quarter 2 and 0 are plain, quarter 1 rotated, and quarter 3
 // inherits its parent's state.
+template <class Leaves>
 bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32_t nw) noexcept {
     if (k % 4 != 0) {
         const bool isPlain = (k % 2) != 0;
         if (isPlain) {
-            middleStage1(m / 2, a + j - m, w, nw);
+            Leaves::split1(m / 2, a + j - m, w, nw);
         } else {
-            middleStage2(m / 2, a + j - m, w, nw);
+            Leaves::split2(m / 2, a + j - m, w, nw);
         }
         return isPlain;
     }
@@ -158,9 +189,9 @@ bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32
     const bool isPlain = (k % 2) != 0;
     for (; size > 128; size /= 4) {
         if (isPlain) {
-            middleStage1(size / 2, a + j - size, w, nw);
+            Leaves::split1(size / 2, a + j - size, w, nw);
         } else {
-            middleStage2(size / 2, a + j - size, w, nw);
+            Leaves::split2(size / 2, a + j - size, w, nw);
         }
     }
     return isPlain;
@@ -173,7 +204,7 @@ template <class Leaves>
 void leafBlocks(int32_t n, double* a, const double* w, int32_t nw, const Leaves& leaves) noexcept {
     constexpr int32_t m = Leaves::kBlock;
     for (int32_t size = n / 4; size >= m; size /= 4) {
-        middleStage1(size / 2, a + n - size, w, nw);
+        Leaves::split1(size / 2, a + n - size, w, nw);
     }
     int32_t block = n / m - 1;
     leafBlock(a, block, true, w, nw, leaves);
@@ -181,7 +212,7 @@ void leafBlocks(int32_t n, double* a, const double* w, int32_t nw, const Leaves&
     for (int32_t j = n - m; j > 0; j -= m) {
         ++k;
         --block;
-        const bool split1 = treeStep(m, j, k, a, w, nw);
+        const bool split1 = treeStep<Leaves>(m, j, k, a, w, nw);
         leafBlock(a, block, split1, w, nw, leaves);
     }
 }
@@ -294,21 +325,22 @@ void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw,
 }
 
 bool hasDirectTransform(int32_t n) noexcept {
-    return n > 128 && leafBlockSize(n) == kLeafBlock;
+    return n == kDirectLength;
 }
 
 void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
                       const double* w) noexcept {
-    firstStageForwardFrom(n, in, work, w, nw);
-    const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
-    leafBlocks(n, work, w, nw, ScatterLeaves16<false>{t, out, n / 2, complexOf(1.0, 1.0)});
+    firstStageForwardPairs(n, in, work, w, nw);
+    const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
+    leafBlocks(n, work, w, nw, PairLeaves16<kDirectLength / 2, false>{t, out, complexOf(1.0, 1.0)});
 }
 
-void complexBackwardTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                       const double* w) noexcept {
-    firstStageBackward(n, work, w, nw);
-    const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
-    leafBlocks(n, work, w, nw, ScatterLeaves16<true>{t, out, n / 2, complexOf(scale, -scale)});
+void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                            const double* w) noexcept {
+    firstStageBackwardPairs(n, work, w, nw);
+    const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
+    leafBlocks(n, work, w, nw,
+               PairLeaves16<kDirectLength / 2, true>{t, out, complexOf(scale, -scale)});
 }
 
 } // namespace vorlen::fft

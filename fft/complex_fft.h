@@ -17,8 +17,8 @@ void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const d
 /// Z[k] = sum z[j] e^(-2 pi i j k / N), natural order, unscaled.
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept;
 
-/// Whether `complexForwardTo` and `complexBackwardTo` serve n doubles: n is
-/// 512 times a power of four.
+/// Whether `complexForwardTo` and `complexBackwardPairsTo` serve n doubles:
+/// only the plans' length, 2048.
 bool hasDirectTransform(int32_t n) noexcept;
 
 /// `complexForward` of the n doubles at `in`, which stay intact, computed in
@@ -27,9 +27,10 @@ bool hasDirectTransform(int32_t n) noexcept;
 void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
                       const double* w) noexcept;
 
-/// `complexBackward` of the n doubles at `work` (overwritten), times `scale`,
-/// written in natural order to `out`. Needs `hasDirectTransform(n)`.
-void complexBackwardTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                       const double* w) noexcept;
+/// `complexBackward` of the n doubles at `work` (overwritten), which hold
+/// the points in the pair layout of point_pairs.h, times `scale`, written in
+/// natural order to the interleaved `out`. Needs `hasDirectTransform(n)`.
+void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                            const double* w) noexcept;
 
 } // namespace vorlen::fft

@@ -87,7 +87,7 @@ void executeForward(const FftPlan& plan) noexcept {
     const int32_t nw = plan.indexTable[0];
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
-    if (vorlen::fft::hasDirectTransform(n)) {
+    if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
         // The leaves write the half-length transform in natural order straight
         // into the output, which the real conversion then finishes in place.
         auto* out = reinterpret_cast<double*>(plan.complexOut);
@@ -128,15 +128,12 @@ void executeInverse(const FftPlan& plan) noexcept {
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
     const ComplexBin* __restrict in = plan.complexIn;
-    if (vorlen::fft::hasDirectTransform(n)) {
+    if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
         // Packing and the real conversion in one pass; the leaves write the
         // doubled, conjugated result straight into the output.
-        vorlen::fft::realBackwardPreFrom(n, reinterpret_cast<const double*>(in), work, nc,
-                                         plan.trigTable + nw);
-        const double half = 0.5 * (in[0].re - in[n / 2].re);
-        work[0] = in[0].re - half;
-        work[1] = half;
-        vorlen::fft::complexBackwardTo(n, work, plan.realOut, 2.0, nw, plan.trigTable);
+        vorlen::fft::realBackwardPrePairs(n, reinterpret_cast<const double*>(in), work,
+                                          plan.trigTable + nw);
+        vorlen::fft::complexBackwardPairsTo(n, work, plan.realOut, 2.0, nw, plan.trigTable);
         return;
     }
     work[0] = in[0].re;

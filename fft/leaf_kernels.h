@@ -1,6 +1,6 @@
-// The arithmetic of the 16-point leaves, shared by the in-place leaves and
-// by the network that writes its results straight to their final places.
-// Header-only so that each use inlines into straight-line code.
+// The arithmetic of the 16-point leaves on interleaved points, shared by the
+// leaf functions and the network's leaf blocks, where it inlines into
+// straight-line code.
 #pragma once
 
 #include "butterflies.h"
@@ -61,7 +61,7 @@ inline Leaf16Twiddles makeLeaf16Twiddles(const double* w, int32_t nw) noexcept {
 /// Sixteen points of a leaf, held in registers.
 using Leaf16Points = Cx[16];
 
-/// The 4-bit reversal: slot i of a leaf holds output kReversed16[i].
+/// The 4-bit reversal: slot i of a 16-point leaf holds output kReversed16[i].
 inline constexpr int32_t kReversed16[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
 
 template <int32_t... P>
@@ -84,25 +84,6 @@ VORLEN_FFT_INLINE void storeLeaf(double* __restrict a, const Leaf16Points& v,
 /// Stores the 16 points back at `a`, outputs in bit-reversed order.
 VORLEN_FFT_INLINE void storeLeaf(double* __restrict a, const Leaf16Points& v) {
     storeLeaf(a, v, std::make_integer_sequence<int32_t, 16>{});
-}
-
-template <bool Conj, int32_t... P>
-VORLEN_FFT_INLINE void scatterLeaf(double* __restrict out, int32_t first, int32_t stride,
-                                   const Leaf16Points& v, Cx scale,
-                                   std::integer_sequence<int32_t, P...> /*points*/) {
-    if constexpr (Conj) {
-        (storePoint(out, first + kReversed16[P] * stride, scaledParts(v[P], scale)), ...);
-    } else {
-        (storePoint(out, first + kReversed16[P] * stride, v[P]), ...);
-    }
-}
-
-/// Stores output k of the leaf at point first + k * stride of `out`; with
-/// `Conj`, multiplies real parts by scale.re and imaginary parts by scale.im.
-template <bool Conj>
-VORLEN_FFT_INLINE void scatterLeaf(double* __restrict out, int32_t first, int32_t stride,
-                                   const Leaf16Points& v, Cx scale) {
-    scatterLeaf<Conj>(out, first, stride, v, scale, std::make_integer_sequence<int32_t, 16>{});
 }
 
 /// Y[k] = sum y[j] e^(+2 pi i j k / 16), outputs in bit-reversed order.

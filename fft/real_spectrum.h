@@ -20,4 +20,10 @@ void realBackwardPre(int32_t n, double* a, int32_t nc, const double* c) noexcept
 void realBackwardPreFrom(int32_t n, const double* in, double* a, int32_t nc,
                          const double* c) noexcept;
 
+/// Packs the bins 0..n/2 at `in` (interleaved, n + 2 doubles) into the n
+/// doubles of `a` in the pair layout of point_pairs.h, converted as by
+/// `realBackwardPre`, with doubles 0 and 1 set as an inverse plan sets them.
+/// `c` is a cosine table of n/4 entries; n >= 16.
+void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* c) noexcept;
+
 } // namespace vorlen::fft

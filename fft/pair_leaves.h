@@ -1,0 +1,137 @@
+// The 16-point leaves on blocks in the pair layout of point_pairs.h. The
+// first split runs on pairs of points; the last two steps run on
+// interleaved points, which the outputs need anyway. Same transforms and
+// roundings as leaf16Plain and leaf16Rotated, outputs in bit-reversed order.
+#pragma once
+
+#include "leaf_kernels.h"
+#include "point_pairs.h"
+
+#include <cstdint>
+
+namespace vorlen::fft {
+
+/// The twiddles of the 16-point leaves, per lane for the first split.
+struct PairLeafTwiddles {
+    TwP plainLow[2];  ///< plain leaf, points 0 and 1: W^j, W^(3j)
+    TwP plainHigh[2]; ///< plain leaf, points 2 and 3
+    TwP rotatedLow[4];
+    TwP rotatedHigh[4];
+    Tw eighth1; ///< e^(i pi/4)
+    Tw eighth3; ///< e^(3i pi/4)
+};
+
+/// The leaf twiddles from the segments of length 4 and 16 of table `w`
+/// (nw >= 32).
+inline PairLeafTwiddles makePairLeafTwiddles(const double* w, int32_t nw) noexcept {
+    const double* seg4 = w + nw - 8;
+    const double c = seg4[1];
+    const double c8 = seg4[2]; // cos(pi/8)
+    const double s8 = seg4[3]; // sin(pi/8)
+    const double* seg16 = w + nw - 32;
+    const double c1 = seg16[4]; // cos(pi/16)
+    const double s1 = seg16[5];
+    const double c2 = seg16[8]; // cos(2 pi/16)
+    const double s2 = seg16[9];
+    const double c3 = seg16[12]; // cos(3 pi/16)
+    const double s3 = seg16[13];
+    // Lane by lane the factors of leaf16PlainPoints and leaf16RotatedPoints;
+    // point 0 of both leaves takes 1 where those take no factor.
+    return PairLeafTwiddles{
+        {TwP{lanes(1.0, c8), lanes(0.0, s8)}, TwP{lanes(1.0, s8), lanes(0.0, c8)}},
+        {TwP{lanes(c, s8), lanes(c, c8)}, TwP{lanes(-c, -c8), lanes(c, -s8)}},
+        {TwP{lanes(1.0, c1), lanes(0.0, s1)}, TwP{lanes(c, s3), lanes(c, c3)},
+         TwP{lanes(1.0, c3), lanes(0.0, s3)}, TwP{lanes(-c, -c1), lanes(c, s1)}},
+        {TwP{lanes(c2, c3), lanes(s2, s3)}, TwP{lanes(s2, s1), lanes(c2, c1)},
+         TwP{lanes(s2, -s1), lanes(c2, c1)}, TwP{lanes(-c2, -s3), lanes(-s2, -c3)}},
+        twiddle(c, c),
+        twiddle(-c, c),
+    };
+}
+
+namespace pairleaf {
+
+// The plain 4-point transform of the quarter held in (y0, y1) and (y2, y3);
+// its outputs are slots First..First+3 of the leaf.
+template <int32_t First, class Sink>
+VORLEN_FFT_INLINE void finishPlain(Px low, Px high, const Sink& sink) {
+    const Px s = low + high;
+    const Px d = low - high;
+    Cx x0;
+    Cx x2;
+    Cx x1;
+    Cx x3;
+    splitLanes(s.re, s.im, x0, x2);
+    splitLanes(d.re, d.im, x1, x3);
+    sink.template put<First>(x0 + x2);
+    sink.template put<First + 1>(x0 - x2);
+    sink.template put<First + 2>(x1 + timesI(x3));
+    sink.template put<First + 3>(x1 - timesI(x3));
+}
+
+// The rotated 4-point transform of the quarter held in (y0, y1), (y2, y3).
+template <int32_t First, class Sink>
+VORLEN_FFT_INLINE void finishRotated(Px low, Px high, Tw eighth1, Tw eighth3, const Sink& sink) {
+    const Px s = plusI(low, high);
+    const Px d = minusI(low, high);
+    Cx x0;
+    Cx x2;
+    Cx x1;
+    Cx x3;
+    splitLanes(s.re, s.im, x0, x2);
+    splitLanes(d.re, d.im, x1, x3);
+    const Cx y2 = eighth1 * x2;
+    const Cx z2 = eighth3 * x3;
+    sink.template put<First>(x0 + y2);
+    sink.template put<First + 1>(x0 - y2);
+    sink.template put<First + 2>(x1 + z2);
+    sink.template put<First + 3>(x1 - z2);
+}
+
+} // namespace pairleaf
+
+/// Y[k] = sum y[j] e^(+2 pi i j k / 16) of the 16 points at `a` (pair
+/// layout); output slot i (holding Y[rev(i)]) goes to `sink.put<i>`.
+template <class Sink>
+VORLEN_FFT_INLINE void leaf16PlainPairs(const double* a, const PairLeafTwiddles& t,
+                                        const Sink& sink) {
+    Px p0 = loadPair(a);
+    Px p2 = loadPair(a + 8);
+    Px p4 = loadPair(a + 16);
+    Px p6 = loadPair(a + 24);
+    splitPlainPairs(p0, p2, p4, p6, t.plainLow[0], t.plainLow[1]);
+    Px p1 = loadPair(a + 4);
+    Px p3 = loadPair(a + 12);
+    Px p5 = loadPair(a + 20);
+    Px p7 = loadPair(a + 28);
+    splitPlainPairs(p1, p3, p5, p7, t.plainHigh[0], t.plainHigh[1]);
+    pairleaf::finishPlain<0>(p0, p1, sink);
+    pairleaf::finishRotated<4>(p2, p3, t.eighth1, t.eighth3, sink);
+    pairleaf::finishPlain<8>(p4, p5, sink);
+    pairleaf::finishPlain<12>(p6, p7, sink);
+}
+
+/// Y[k] = sum y[j] e^(+2 pi i j (2k+1) / 32) of the 16 points at `a` (pair
+/// layout); output slot i (holding Y[rev(i)]) goes to `sink.put<i>`.
+template <class Sink>
+VORLEN_FFT_INLINE void leaf16RotatedPairs(const double* a, const PairLeafTwiddles& t,
+                                          const Sink& sink) {
+    Px p0 = loadPair(a);
+    Px p2 = loadPair(a + 8);
+    Px p4 = loadPair(a + 16);
+    Px p6 = loadPair(a + 24);
+    splitRotatedPairs(p0, p2, p4, p6, t.rotatedLow[0], t.rotatedLow[1], t.rotatedLow[2],
+                      t.rotatedLow[3]);
+    Px p1 = loadPair(a + 4);
+    Px p3 = loadPair(a + 12);
+    Px p5 = loadPair(a + 20);
+    Px p7 = loadPair(a + 28);
+    splitRotatedPairs(p1, p3, p5, p7, t.rotatedHigh[0], t.rotatedHigh[1], t.rotatedHigh[2],
+                      t.rotatedHigh[3]);
+    pairleaf::finishPlain<0>(p0, p1, sink);
+    pairleaf::finishRotated<4>(p2, p3, t.eighth1, t.eighth3, sink);
+    pairleaf::finishPlain<8>(p4, p5, sink);
+    pairleaf::finishRotated<12>(p6, p7, t.eighth1, t.eighth3, sink);
+}
+
+} // namespace vorlen::fft

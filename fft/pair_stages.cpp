@@ -1,0 +1,179 @@
+#include "pair_stages.h"
+
+#include "point_pairs.h"
+
+namespace vorlen::fft {
+namespace {
+
+// In the pair layout point j of a block still starts at double 2j when j is
+// even, so quarters keep their offsets of 2q doubles.
+
+template <bool Interleaved, bool Conj>
+VORLEN_FFT_INLINE Px loadQuarterPoint(const double* src, int32_t j) {
+    const Px v = Interleaved ? loadInterleaved(src, j) : loadPair(src + 2 * j);
+    return Conj ? conj(v) : v;
+}
+
+template <bool Interleaved = false, bool Conj = false>
+VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* a, int32_t j, int32_t q, TwP w1,
+                                    TwP w3) {
+    Px a0 = loadQuarterPoint<Interleaved, Conj>(src, j);
+    Px a1 = loadQuarterPoint<Interleaved, Conj>(src, j + q);
+    Px a2 = loadQuarterPoint<Interleaved, Conj>(src, j + 2 * q);
+    Px a3 = loadQuarterPoint<Interleaved, Conj>(src, j + 3 * q);
+    splitPlainPairs(a0, a1, a2, a3, w1, w3);
+    storePair(a + 2 * j, a0);
+    storePair(a + 2 * (j + q), a1);
+    storePair(a + 2 * (j + 2 * q), a2);
+    storePair(a + 2 * (j + 3 * q), a3);
+}
+
+VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, TwP w1, TwP v1, TwP w3,
+                                      TwP v3) {
+    Px a0 = loadPair(a + 2 * j);
+    Px a1 = loadPair(a + 2 * (j + q));
+    Px a2 = loadPair(a + 2 * (j + 2 * q));
+    Px a3 = loadPair(a + 2 * (j + 3 * q));
+    splitRotatedPairs(a0, a1, a2, a3, w1, v1, w3, v3);
+    storePair(a + 2 * j, a0);
+    storePair(a + 2 * (j + q), a1);
+    storePair(a + 2 * (j + 2 * q), a2);
+    storePair(a + 2 * (j + 3 * q), a3);
+}
+
+// The first stage takes the even powers W^(2k) from group k of its segment
+// and forms each odd power W^(2k+1) as their mid-point. One pass handles the
+// points 2k, 2k+1 and their mirrors q-2k-2, q-2k-1, whose twiddles follow
+// from W^(2k), W^(2k+1) and W^(2k+2). The lanes of `cosines` and `sines`
+// hold the cosines and sines of W^(2k) and W^(2k+2); those of `cosines3`
+// and `negSines3` the cosines and negated sines of W^(6k) and W^(6k+6).
+template <bool Interleaved, bool Conj>
+VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, int32_t q,
+                                      V2 cosines, V2 sines, V2 cosines3, V2 negSines3, V2 midScale1,
+                                      V2 midScale3) {
+    const V2 midCos = (cosines + swapped(cosines)) * midScale1;
+    const V2 midSin = (sines + swapped(sines)) * midScale1;
+    const V2 midCos3 = (cosines3 + swapped(cosines3)) * midScale3;
+    const V2 midNegSin3 = (negSines3 + swapped(negSines3)) * midScale3;
+    const TwP w1{lows(cosines, midCos), lows(sines, midSin)};
+    const TwP w3{lows(cosines3, midCos3), -lows(negSines3, midNegSin3)};
+    // i conj(W^j) and -i conj(W^(3j)) serve the mirrors.
+    const TwP m1{highLow(sines, midSin), highLow(cosines, midCos)};
+    const TwP m3{highLow(negSines3, midNegSin3), -highLow(cosines3, midCos3)};
+    splitPlainAt<Interleaved, Conj>(src, a, 2 * k, q, w1, w3);
+    splitPlainAt<Interleaved, Conj>(src, a, q - 2 * k - 2, q, m1, m3);
+}
+
+template <bool Interleaved, bool Conj>
+void firstStage(int32_t n, const double* src, double* a, const double* w, int32_t nw) noexcept {
+    const int32_t points = n / 2;
+    const int32_t q = points / 4;
+    const double* seg = w + nw - points / 2;
+    const double c = seg[1];
+    const V2 midScale1 = lanes(seg[2], seg[2]);
+    const V2 midScale3 = lanes(seg[3], seg[3]);
+    const int32_t last = q / 4 - 1;
+    {
+        // W^0 = 1 is not a table group.
+        const double* g = seg + 4;
+        firstStagePass<Interleaved, Conj>(src, a, 0, q, lanes(1.0, g[0]), lanes(0.0, g[1]),
+                                          lanes(1.0, g[2]), lanes(0.0, g[3]), midScale1, midScale3);
+    }
+    for (int32_t k = 1; k < last; ++k) {
+        const double* g = seg + 4 * k;
+        const V2 even = load2(g);
+        const V2 next = load2(g + 4);
+        const V2 even3 = load2(g + 2);
+        const V2 next3 = load2(g + 6);
+        firstStagePass<Interleaved, Conj>(src, a, k, q, lows(even, next), highs(even, next),
+                                          lows(even3, next3), highs(even3, next3), midScale1,
+                                          midScale3);
+    }
+    {
+        // W^(q/2) = e^(i pi/4) and W^(3q/2) = e^(3i pi/4) are not table groups.
+        const double* g = seg + 4 * last;
+        firstStagePass<Interleaved, Conj>(src, a, last, q, lanes(g[0], c), lanes(g[1], c),
+                                          lanes(g[2], -c), lanes(g[3], -c), midScale1, midScale3);
+    }
+}
+
+} // namespace
+
+void firstStageForwardPairs(int32_t n, const double* src, double* a, const double* w,
+                            int32_t nw) noexcept {
+    firstStage<true, false>(n, src, a, w, nw);
+}
+
+void firstStageBackwardPairs(int32_t n, double* a, const double* w, int32_t nw) noexcept {
+    firstStage<false, true>(n, a, a, w, nw);
+}
+
+void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    const int32_t q = m / 4;
+    const double* seg = w + nw - m;
+    const double c = seg[1];
+    {
+        const double* g = seg + 4;
+        splitPlainAt(a, a, 0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])},
+                     TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])});
+    }
+    // Group j holds W^j and conj(W^(3j)) for 0 < j < q/2.
+    for (int32_t j = 2; j < q / 2; j += 2) {
+        const double* g = seg + 4 * j;
+        const V2 g0 = load2(g);
+        const V2 g1 = load2(g + 4);
+        const V2 g03 = load2(g + 2);
+        const V2 g13 = load2(g + 6);
+        splitPlainAt(a, a, j, q, TwP{lows(g0, g1), highs(g0, g1)},
+                     TwP{lows(g03, g13), -highs(g03, g13)});
+    }
+    {
+        // e^(i pi/4) and e^(3i pi/4), then the mirror of group q/2 - 1.
+        const double* g = seg + 2 * q - 4;
+        splitPlainAt(a, a, q / 2, q, TwP{lanes(c, g[1]), lanes(c, g[0])},
+                     TwP{lanes(-c, g[3]), lanes(c, -g[2])});
+    }
+    // W^j = i conj(W^(q-j)) and W^(3j) = -i conj(W^(3(q-j))).
+    for (int32_t j = q / 2 + 2; j < q; j += 2) {
+        const double* g = seg + 4 * (q - j);
+        const V2 g0 = load2(g);
+        const V2 g1 = load2(g - 4);
+        const V2 g03 = load2(g + 2);
+        const V2 g13 = load2(g - 2);
+        splitPlainAt(a, a, j, q, TwP{highs(g0, g1), lows(g0, g1)},
+                     TwP{highs(g03, g13), -lows(g03, g13)});
+    }
+}
+
+void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    const int32_t q = m / 4;
+    const double* seg = w + nw - 2 * m;
+    const double c = seg[1];
+    {
+        // Point 0 needs w^0 = 1 and e^(i pi/4), e^(3i pi/4) (not table groups).
+        const double* g = seg + 4;
+        const double* h = seg + 4 * (q - 1);
+        splitRotatedAt(
+            a, 0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])}, TwP{lanes(c, h[1]), lanes(c, h[0])},
+            TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])}, TwP{lanes(-c, h[3]), lanes(c, -h[2])});
+    }
+    // Group j gives w^j and w^(3j); group q - j gives e^(i pi/4) w^j =
+    // i conj(w^(q-j)) and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
+    for (int32_t j = 2; j < q; j += 2) {
+        const double* g = seg + 4 * j;
+        const double* h = seg + 4 * (q - j);
+        const V2 g0 = load2(g);
+        const V2 g1 = load2(g + 4);
+        const V2 g03 = load2(g + 2);
+        const V2 g13 = load2(g + 6);
+        const V2 h0 = load2(h);
+        const V2 h1 = load2(h - 4);
+        const V2 h03 = load2(h + 2);
+        const V2 h13 = load2(h - 2);
+        splitRotatedAt(a, j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{highs(h0, h1), lows(h0, h1)},
+                       TwP{lows(g03, g13), -highs(g03, g13)},
+                       TwP{highs(h03, h13), -lows(h03, h13)});
+    }
+}
+
+} // namespace vorlen::fft

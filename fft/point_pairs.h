@@ -1,0 +1,255 @@
+// Two neighbouring points of a transform held as a register of real parts
+// and a register of imaginary parts, for the arrays that keep that layout:
+// doubles 4p..4p+3 hold re(2p), re(2p+1), im(2p), im(2p+1). Products then
+// need no shuffles, since both lanes do the same arithmetic. Every operation
+// rounds as its counterpart on interleaved points does.
+#pragma once
+
+#include "butterflies.h"
+
+#include <cstdint>
+
+namespace vorlen::fft {
+
+#if VORLEN_FFT_SSE2
+
+/// Two doubles, one per lane.
+struct V2 {
+    __m128d v;
+};
+
+/// The lanes (lo, hi).
+VORLEN_FFT_INLINE V2 lanes(double lo, double hi) {
+    return {_mm_set_pd(hi, lo)};
+}
+/// Lane-wise sum.
+VORLEN_FFT_INLINE V2 operator+(V2 a, V2 b) {
+    return {_mm_add_pd(a.v, b.v)};
+}
+/// Lane-wise difference.
+VORLEN_FFT_INLINE V2 operator-(V2 a, V2 b) {
+    return {_mm_sub_pd(a.v, b.v)};
+}
+/// Lane-wise product.
+VORLEN_FFT_INLINE V2 operator*(V2 a, V2 b) {
+    return {_mm_mul_pd(a.v, b.v)};
+}
+/// Lane-wise negation.
+VORLEN_FFT_INLINE V2 operator-(V2 a) {
+    return {_mm_xor_pd(a.v, _mm_set1_pd(-0.0))};
+}
+/// (a.lo, b.lo).
+VORLEN_FFT_INLINE V2 lows(V2 a, V2 b) {
+    return {_mm_unpacklo_pd(a.v, b.v)};
+}
+/// (a.hi, b.hi).
+VORLEN_FFT_INLINE V2 highs(V2 a, V2 b) {
+    return {_mm_unpackhi_pd(a.v, b.v)};
+}
+/// (a.hi, b.lo).
+VORLEN_FFT_INLINE V2 highLow(V2 a, V2 b) {
+    return {_mm_shuffle_pd(a.v, b.v, 1)};
+}
+/// (a.hi, a.lo).
+VORLEN_FFT_INLINE V2 swapped(V2 a) {
+    return {_mm_shuffle_pd(a.v, a.v, 1)};
+}
+/// The two doubles at `p`.
+VORLEN_FFT_INLINE V2 load2(const double* p) {
+    return {_mm_loadu_pd(p)};
+}
+/// Writes both lanes to `p`.
+VORLEN_FFT_INLINE void store2(double* p, V2 a) {
+    _mm_storeu_pd(p, a.v);
+}
+/// Writes the low lane to `p`.
+VORLEN_FFT_INLINE void storeLow(double* p, V2 a) {
+    _mm_storel_pd(p, a.v);
+}
+/// Writes the high lane to `p`.
+VORLEN_FFT_INLINE void storeHigh(double* p, V2 a) {
+    _mm_storeh_pd(p, a.v);
+}
+/// Writes the real part of `v` to `re` and its imaginary part to `im`.
+VORLEN_FFT_INLINE void storeParts(double* re, double* im, Cx v) {
+    _mm_storel_pd(re, v.v);
+    _mm_storeh_pd(im, v.v);
+}
+/// The complex values (re.lo, im.lo) and (re.hi, im.hi).
+VORLEN_FFT_INLINE void splitLanes(V2 re, V2 im, Cx& lo, Cx& hi) {
+    lo = {_mm_unpacklo_pd(re.v, im.v)};
+    hi = {_mm_unpackhi_pd(re.v, im.v)};
+}
+/// Real and imaginary parts of the complex values lo and hi, as lanes.
+VORLEN_FFT_INLINE void joinLanes(Cx lo, Cx hi, V2& re, V2& im) {
+    re = {_mm_unpacklo_pd(lo.v, hi.v)};
+    im = {_mm_unpackhi_pd(lo.v, hi.v)};
+}
+
+#else
+
+/// Two doubles, one per lane.
+struct V2 {
+    double lo;
+    double hi;
+};
+
+/// The lanes (lo, hi).
+VORLEN_FFT_INLINE V2 lanes(double lo, double hi) {
+    return {lo, hi};
+}
+/// Lane-wise sum.
+VORLEN_FFT_INLINE V2 operator+(V2 a, V2 b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+/// Lane-wise difference.
+VORLEN_FFT_INLINE V2 operator-(V2 a, V2 b) {
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+/// Lane-wise product.
+VORLEN_FFT_INLINE V2 operator*(V2 a, V2 b) {
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+/// Lane-wise negation.
+VORLEN_FFT_INLINE V2 operator-(V2 a) {
+    return {-a.lo, -a.hi};
+}
+/// (a.lo, b.lo).
+VORLEN_FFT_INLINE V2 lows(V2 a, V2 b) {
+    return {a.lo, b.lo};
+}
+/// (a.hi, b.hi).
+VORLEN_FFT_INLINE V2 highs(V2 a, V2 b) {
+    return {a.hi, b.hi};
+}
+/// (a.hi, b.lo).
+VORLEN_FFT_INLINE V2 highLow(V2 a, V2 b) {
+    return {a.hi, b.lo};
+}
+/// (a.hi, a.lo).
+VORLEN_FFT_INLINE V2 swapped(V2 a) {
+    return {a.hi, a.lo};
+}
+/// The two doubles at `p`.
+VORLEN_FFT_INLINE V2 load2(const double* p) {
+    return {p[0], p[1]};
+}
+/// Writes both lanes to `p`.
+VORLEN_FFT_INLINE void store2(double* p, V2 a) {
+    p[0] = a.lo;
+    p[1] = a.hi;
+}
+/// Writes the low lane to `p`.
+VORLEN_FFT_INLINE void storeLow(double* p, V2 a) {
+    p[0] = a.lo;
+}
+/// Writes the high lane to `p`.
+VORLEN_FFT_INLINE void storeHigh(double* p, V2 a) {
+    p[0] = a.hi;
+}
+/// Writes the real part of `v` to `re` and its imaginary part to `im`.
+VORLEN_FFT_INLINE void storeParts(double* re, double* im, Cx v) {
+    *re = v.re;
+    *im = v.im;
+}
+/// The complex values (re.lo, im.lo) and (re.hi, im.hi).
+VORLEN_FFT_INLINE void splitLanes(V2 re, V2 im, Cx& lo, Cx& hi) {
+    lo = {re.lo, im.lo};
+    hi = {re.hi, im.hi};
+}
+/// Real and imaginary parts of the complex values lo and hi, as lanes.
+VORLEN_FFT_INLINE void joinLanes(Cx lo, Cx hi, V2& re, V2& im) {
+    re = {lo.re, hi.re};
+    im = {lo.im, hi.im};
+}
+
+#endif
+
+/// Two neighbouring points: real parts in `re`, imaginary parts in `im`.
+struct Px {
+    V2 re;
+    V2 im;
+};
+
+/// One twiddle per lane, as real and imaginary parts.
+struct TwP {
+    V2 re;
+    V2 im;
+};
+
+/// Sum of two pairs.
+VORLEN_FFT_INLINE Px operator+(Px a, Px b) {
+    return {a.re + b.re, a.im + b.im};
+}
+/// Difference of two pairs.
+VORLEN_FFT_INLINE Px operator-(Px a, Px b) {
+    return {a.re - b.re, a.im - b.im};
+}
+/// a + i b.
+VORLEN_FFT_INLINE Px plusI(Px a, Px b) {
+    return {a.re - b.im, a.im + b.re};
+}
+/// a - i b.
+VORLEN_FFT_INLINE Px minusI(Px a, Px b) {
+    return {a.re + b.im, a.im - b.re};
+}
+/// Product of each lane's twiddle and point.
+VORLEN_FFT_INLINE Px operator*(TwP w, Px x) {
+    return {x.re * w.re - x.im * w.im, x.im * w.re + x.re * w.im};
+}
+/// Complex conjugate of both points.
+VORLEN_FFT_INLINE Px conj(Px a) {
+    return {a.re, -a.im};
+}
+
+/// Points 2p and 2p+1 of an array in the pair layout, from its double 4p.
+VORLEN_FFT_INLINE Px loadPair(const double* a) {
+    return {load2(a), load2(a + 2)};
+}
+/// Writes two points to an array in the pair layout at its double 4p.
+VORLEN_FFT_INLINE void storePair(double* a, Px v) {
+    store2(a, v.re);
+    store2(a + 2, v.im);
+}
+/// Writes point p to an array in the pair layout.
+VORLEN_FFT_INLINE void storePointOfPairs(double* a, int32_t p, Cx v) {
+    double* pair = a + 4 * (p / 2) + (p % 2);
+    storeParts(pair, pair + 2, v);
+}
+/// Points j and j+1 of an interleaved array.
+VORLEN_FFT_INLINE Px loadInterleaved(const double* a, int32_t j) {
+    Px v;
+    joinLanes(loadPoint(a, j), loadPoint(a, j + 1), v.re, v.im);
+    return v;
+}
+
+/// `splitPlain` of butterflies j and j+1, lane by lane.
+VORLEN_FFT_INLINE void splitPlainPairs(Px& a0, Px& a1, Px& a2, Px& a3, TwP w1, TwP w3) {
+    const Px x0 = a0 + a2;
+    const Px x1 = a0 - a2;
+    const Px x2 = a1 + a3;
+    const Px x3 = a1 - a3;
+    a0 = x0 + x2;
+    a1 = x0 - x2;
+    a2 = w1 * plusI(x1, x3);
+    a3 = w3 * minusI(x1, x3);
+}
+
+/// `splitRotated` of butterflies j and j+1, lane by lane.
+VORLEN_FFT_INLINE void splitRotatedPairs(Px& a0, Px& a1, Px& a2, Px& a3, TwP w1, TwP v1, TwP w3,
+                                         TwP v3) {
+    const Px x0 = plusI(a0, a2);
+    const Px x1 = minusI(a0, a2);
+    const Px x2 = plusI(a1, a3);
+    const Px x3 = minusI(a1, a3);
+    const Px y0 = w1 * x0;
+    const Px y2 = v1 * x2;
+    const Px z0 = w3 * x1;
+    const Px z2 = v3 * x3;
+    a0 = y0 + y2;
+    a1 = y0 - y2;
+    a2 = z0 + z2;
+    a3 = z0 - z2;
+}
+
+} // namespace vorlen::fft
