@@ -5,14 +5,26 @@
 
 #include "smoothing.h"
 
-// The magnitudes' square roots are the slowest loop of a hop outside the transforms. AVX,
-// where the processor has it, takes four per instruction instead of two, at about the same
-// cost; the results are the same, every operation being exactly rounded either way. The
-// library still runs on the baseline instruction set: the loader picks the version.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
-#define VORLEN_WIDE_CLONES __attribute__((target_clones("avx", "default")))
+// Square roots and divisions are the slowest work of a hop outside the transforms. SSE2,
+// part of every x86-64, does two per instruction; AVX, where the processor has it, four at
+// about the same cost. Both paths give the same results, every operation being exactly
+// rounded either way, and the library still runs on the baseline instruction set: the
+// wide path is chosen at run time. Not on 32-bit x86, whose baseline computes in x87
+// registers and would round differently from the wide path.
+//
+// A build may set VORLEN_AVX_PATH to 0 to test the baseline path on a processor with AVX.
+#if !defined(VORLEN_AVX_PATH)
+#if defined(__GNUC__) && defined(__x86_64__)
+#define VORLEN_AVX_PATH 1
 #else
-#define VORLEN_WIDE_CLONES
+#define VORLEN_AVX_PATH 0
+#endif
+#endif
+#if defined(__GNUC__)
+#define VORLEN_AVX __attribute__((target("avx")))
+#define VORLEN_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VORLEN_ALWAYS_INLINE inline
 #endif
 
 namespace vorlen {
@@ -26,50 +38,182 @@ constexpr int32_t kLastBin = kSpectrumBins - 1;
 constexpr double kWindowTwoPi = 6.28318530717958;
 constexpr double kInverseGain = 0.00048828125; // 1/2048
 
+#if VORLEN_AVX_PATH
+/// True where the processor and the operating system support AVX. Reads a word that the
+/// compiler's runtime fills when the library is loaded.
+inline bool haveAvx() noexcept {
+    return __builtin_cpu_supports("avx");
+}
+#endif
+
 /// |bin|, with the plain square root: no hypotenuse routine.
 inline double magnitude(ComplexBin bin) noexcept {
     return std::sqrt(bin.re * bin.re + bin.im * bin.im);
 }
 
-#if defined(__GNUC__)
-/// Two doubles in one vector register. The compiler does not pair the divisions of the
-/// shaping by itself, and SSE2, part of every x86-64, divides two doubles per instruction
-/// at the cost of one.
-using DoublePair = double __attribute__((vector_size(2 * sizeof(double))));
-#else
-/// Two doubles, for compilers without vector extensions.
-struct DoublePair {
-    double lane[2];
-    double operator[](int j) const noexcept { return lane[j]; }
-};
-/// Lane-wise quotient.
-inline DoublePair operator/(DoublePair a, DoublePair b) noexcept {
-    return {a.lane[0] / b.lane[0], a.lane[1] / b.lane[1]};
+/// mag[k] = |spectrum[k]|, inlined into each instruction set's version.
+VORLEN_ALWAYS_INLINE void magnitudesOf(const ComplexBin* __restrict spectrum,
+                                       double* __restrict mag) noexcept {
+    // A count of bins that the vector width divides, and sqrt free of errno (the effect is
+    // built so), let the loop vectorise at -O2; the Nyquist bin is the odd one out.
+    for (int32_t k = 0; k < kLastBin; ++k) {
+        mag[k] = magnitude(spectrum[k]);
+    }
+    mag[kLastBin] = magnitude(spectrum[kLastBin]);
 }
-#endif
 
-/// Writes bins `first` and `second` of both shaped spectra from the sums of their windows
-/// and the number of bins in each window.
-inline void shapePair(int32_t first, int32_t second, DoublePair count, DoublePair sumL,
-                      DoublePair sumR, DoublePair sumNoise, const ComplexBin* __restrict noise,
-                      ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+/// The window sums of one bin and the number of bins in its window.
+struct BinSums {
+    double count;
+    double left;
+    double right;
+    double noise;
+};
+
+/// Writes bin k of both shaped spectra from the sums of its window.
+inline void shapeBin(int32_t k, const BinSums& s, const ComplexBin* __restrict noise,
+                     ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
     // The count cancels from the ratio in exact arithmetic, but not in rounded arithmetic:
     // dividing each sum into its average first keeps every bit of the smoothed envelopes
     // that smoothSpectrum would give.
-    const DoublePair envelopeNoise = sumNoise / count;
-    const DoublePair ratioL = (sumL / count) / envelopeNoise;
-    const DoublePair ratioR = (sumR / count) / envelopeNoise;
-    for (int j = 0; j < 2; ++j) {
-        // A zero noise envelope has no phase to lend: the bin stays silent rather than 0/0.
+    const double envelopeNoise = s.noise / s.count;
+    // A zero noise envelope has no phase to lend: the bin stays silent rather than 0/0.
+    const bool silent = envelopeNoise == 0.0;
+    const double gainL = silent ? 0.0 : (s.left / s.count) / envelopeNoise;
+    const double gainR = silent ? 0.0 : (s.right / s.count) / envelopeNoise;
+    const ComplexBin bin = noise[k];
+    shapedL[k] = {gainL * bin.re, gainL * bin.im};
+    shapedR[k] = {gainR * bin.re, gainR * bin.im};
+}
+
+#if defined(__GNUC__)
+/// One double for each bin of a group, in one vector register where the instruction set
+/// has one that wide: two for SSE2, four for AVX. The compiler does not group the
+/// shaping's divisions by itself.
+template <int Lanes>
+struct DoubleGroup;
+/// Two bins: one SSE2 register.
+template <>
+struct DoubleGroup<2> {
+    using Vector = double __attribute__((vector_size(2 * sizeof(double))));
+};
+/// Four bins: one AVX register.
+template <>
+struct DoubleGroup<4> {
+    using Vector = double __attribute__((vector_size(4 * sizeof(double))));
+};
+
+/// Writes bins first .. first + Lanes - 1 of both shaped spectra from the sums of their
+/// windows, with every division done for all of them at once.
+template <int Lanes>
+VORLEN_ALWAYS_INLINE void
+shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBin* __restrict noise,
+           ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+    using Vector = typename DoubleGroup<Lanes>::Vector;
+    // Built from registers in one go: lane by lane through memory would stall.
+    Vector count;
+    Vector sumL;
+    Vector sumR;
+    Vector sumNoise;
+    if constexpr (Lanes == 2) {
+        count = Vector{s[0].count, s[1].count};
+        sumL = Vector{s[0].left, s[1].left};
+        sumR = Vector{s[0].right, s[1].right};
+        sumNoise = Vector{s[0].noise, s[1].noise};
+    } else {
+        static_assert(Lanes == 4, "groups of two or four bins");
+        count = Vector{s[0].count, s[1].count, s[2].count, s[3].count};
+        sumL = Vector{s[0].left, s[1].left, s[2].left, s[3].left};
+        sumR = Vector{s[0].right, s[1].right, s[2].right, s[3].right};
+        sumNoise = Vector{s[0].noise, s[1].noise, s[2].noise, s[3].noise};
+    }
+    // The same quotients as shapeBin's, in the same order.
+    const Vector envelopeNoise = sumNoise / count;
+    const Vector ratioL = (sumL / count) / envelopeNoise;
+    const Vector ratioR = (sumR / count) / envelopeNoise;
+#pragma GCC unroll 4
+    for (int j = 0; j < Lanes; ++j) {
         const bool silent = envelopeNoise[j] == 0.0;
         const double gainL = silent ? 0.0 : ratioL[j];
         const double gainR = silent ? 0.0 : ratioR[j];
-        const int32_t k = j == 0 ? first : second;
-        const ComplexBin bin = noise[k];
-        shapedL[k] = {gainL * bin.re, gainL * bin.im};
-        shapedR[k] = {gainR * bin.re, gainR * bin.im};
+        const ComplexBin bin = noise[first + j];
+        shapedL[first + j] = {gainL * bin.re, gainL * bin.im};
+        shapedR[first + j] = {gainR * bin.re, gainR * bin.im};
     }
 }
+#else
+/// Writes bins first .. first + Lanes - 1 of both shaped spectra, one after the other.
+template <int Lanes>
+inline void shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBin* __restrict noise,
+                       ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+    for (int j = 0; j < Lanes; ++j) {
+        shapeBin(first + j, s[j], noise, shapedL, shapedR);
+    }
+}
+#endif
+
+// The three running sums follow smoothSpectrum's order exactly. Each is a serial chain of
+// additions; carried side by side they overlap in the pipeline, and the divisions of the
+// bins already summed fill the time each chain waits. Groups of two bins suit SSE2, groups
+// of four AVX; wider groups than the registers hold spill and run slower.
+template <int Lanes>
+VORLEN_ALWAYS_INLINE void
+smoothAndShapeIn(int32_t h, const double* __restrict magL, const double* __restrict magR,
+                 const double* __restrict magNoise, const ComplexBin* __restrict noise,
+                 ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+    double sumL = 0.0;
+    double sumR = 0.0;
+    double sumNoise = 0.0;
+    for (int32_t j = 0; j < h; ++j) {
+        sumL += magL[j];
+        sumR += magR[j];
+        sumNoise += magNoise[j];
+    }
+    // Moves the sums from bin i - 1's window to bin i's: the entering bin is added before
+    // the leaving one is taken away, and near the edges one of them does not exist.
+    const auto advance = [&](int32_t i) {
+        if (i + h <= kLastBin) {
+            sumL = sumL + magL[i + h];
+            sumR = sumR + magR[i + h];
+            sumNoise = sumNoise + magNoise[i + h];
+        }
+        if (i > h) {
+            sumL = sumL - magL[i - h - 1];
+            sumR = sumR - magR[i - h - 1];
+            sumNoise = sumNoise - magNoise[i - h - 1];
+        }
+        const double count = static_cast<double>(std::min(i, h) + std::min(kLastBin - i, h) + 1);
+        return BinSums{count, sumL, sumR, sumNoise};
+    };
+    static_assert(kLastBin % Lanes == 0, "bins 0..1023 form whole groups");
+    for (int32_t i = 0; i < kLastBin; i += Lanes) {
+        BinSums group[Lanes];
+#pragma GCC unroll 4
+        for (int j = 0; j < Lanes; ++j) {
+            group[j] = advance(i + j);
+        }
+        shapeGroup<Lanes>(i, group, noise, shapedL, shapedR);
+    }
+    // The Nyquist bin is the odd one out.
+    shapeBin(kLastBin, advance(kLastBin), noise, shapedL, shapedR);
+}
+
+#if VORLEN_AVX_PATH
+/// magnitudesOf for processors with AVX.
+VORLEN_AVX void magnitudesAvx(const ComplexBin* __restrict spectrum,
+                              double* __restrict mag) noexcept {
+    magnitudesOf(spectrum, mag);
+}
+
+/// smoothAndShapeIn for processors with AVX.
+VORLEN_AVX void smoothAndShapeAvx(int32_t h, const double* __restrict magL,
+                                  const double* __restrict magR, const double* __restrict magNoise,
+                                  const ComplexBin* __restrict noise,
+                                  ComplexBin* __restrict shapedL,
+                                  ComplexBin* __restrict shapedR) noexcept {
+    smoothAndShapeIn<4>(h, magL, magR, magNoise, noise, shapedL, shapedR);
+}
+#endif
 
 } // namespace
 
@@ -88,63 +232,26 @@ void windowFrame(const double* __restrict frame, const double* __restrict window
     }
 }
 
-VORLEN_WIDE_CLONES
 void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept {
-    // A count of bins that the vector width divides, and sqrt free of errno (the effect is
-    // built so), let the loop vectorise at -O2; the Nyquist bin is the odd one out.
-    for (int32_t k = 0; k < kLastBin; ++k) {
-        mag[k] = magnitude(spectrum[k]);
+#if VORLEN_AVX_PATH
+    if (haveAvx()) {
+        magnitudesAvx(spectrum, mag);
+        return;
     }
-    mag[kLastBin] = magnitude(spectrum[kLastBin]);
+#endif
+    magnitudesOf(spectrum, mag);
 }
 
-// The three running sums follow smoothSpectrum's order exactly. Each is a serial chain of
-// additions; carried side by side they overlap in the pipeline, and the shaping of the
-// bins already summed fills the time each chain waits.
 void smoothAndShape(int32_t h, const double* __restrict magL, const double* __restrict magR,
                     const double* __restrict magNoise, const ComplexBin* __restrict noise,
                     ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
-    double sumL = 0.0;
-    double sumR = 0.0;
-    double sumNoise = 0.0;
-    for (int32_t j = 0; j < h; ++j) {
-        sumL += magL[j];
-        sumR += magR[j];
-        sumNoise += magNoise[j];
+#if VORLEN_AVX_PATH
+    if (haveAvx()) {
+        smoothAndShapeAvx(h, magL, magR, magNoise, noise, shapedL, shapedR);
+        return;
     }
-    // Moves the sums from bin i - 1's window to bin i's: the entering bin is added before
-    // the leaving one is taken away, and near the edges one of them does not exist.
-    const auto step = [&](int32_t i) {
-        if (i + h <= kLastBin) {
-            sumL = sumL + magL[i + h];
-            sumR = sumR + magR[i + h];
-            sumNoise = sumNoise + magNoise[i + h];
-        }
-        if (i > h) {
-            sumL = sumL - magL[i - h - 1];
-            sumR = sumR - magR[i - h - 1];
-            sumNoise = sumNoise - magNoise[i - h - 1];
-        }
-    };
-    const auto count = [h](int32_t i) {
-        return static_cast<double>(std::min(i, h) + std::min(kLastBin - i, h) + 1);
-    };
-    // Bins go in pairs, whose divisions share instructions; the last pair repeats the
-    // Nyquist bin, which writes the same values twice.
-    for (int32_t i = 0; i < kSpectrumBins; i += 2) {
-        const int32_t next = std::min(i + 1, kLastBin);
-        step(i);
-        const double countFirst = count(i);
-        const double sumLFirst = sumL;
-        const double sumRFirst = sumR;
-        const double sumNoiseFirst = sumNoise;
-        if (next != i) {
-            step(next);
-        }
-        shapePair(i, next, DoublePair{countFirst, count(next)}, DoublePair{sumLFirst, sumL},
-                  DoublePair{sumRFirst, sumR}, DoublePair{sumNoiseFirst, sumNoise}, noise, shapedL,
-                  shapedR);
-    }
+#endif
+    smoothAndShapeIn<2>(h, magL, magR, magNoise, noise, shapedL, shapedR);
 }
 
 void mixIntoRing(const double* __restrict dry, const double* __restrict wet,
