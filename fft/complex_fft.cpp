@@ -337,7 +337,7 @@ void complexForwardTo(int32_t n, const double* in, double* work, double* out, in
 
 void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept {
-    firstStageBackwardPairs(n, work, w, nw);
+    firstStageForwardPairsInPlace(n, work, w, nw);
     const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
     leafBlocks(n, work, w, nw,
                PairLeaves16<kDirectLength / 2, true>{t, out, complexOf(scale, -scale)});

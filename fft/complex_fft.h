@@ -27,9 +27,10 @@ bool hasDirectTransform(int32_t n) noexcept;
 void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
                       const double* w) noexcept;
 
-/// `complexBackward` of the n doubles at `work` (overwritten), which hold
-/// the points in the pair layout of point_pairs.h, times `scale`, written in
-/// natural order to the interleaved `out`. Needs `hasDirectTransform(n)`.
+/// `complexBackward` of the complex conjugates of the points at `work`
+/// (n doubles in the pair layout of point_pairs.h, overwritten), times
+/// `scale`, written in natural order to the interleaved `out`. Needs
+/// `hasDirectTransform(n)`.
 void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept;
 

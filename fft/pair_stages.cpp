@@ -8,19 +8,18 @@ namespace {
 // In the pair layout point j of a block still starts at double 2j when j is
 // even, so quarters keep their offsets of 2q doubles.
 
-template <bool Interleaved, bool Conj>
+template <bool Interleaved>
 VORLEN_FFT_INLINE Px loadQuarterPoint(const double* src, int32_t j) {
-    const Px v = Interleaved ? loadInterleaved(src, j) : loadPair(src + 2 * j);
-    return Conj ? conj(v) : v;
+    return Interleaved ? loadInterleaved(src, j) : loadPair(src + 2 * j);
 }
 
-template <bool Interleaved = false, bool Conj = false>
+template <bool Interleaved = false>
 VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* a, int32_t j, int32_t q, TwP w1,
                                     TwP w3) {
-    Px a0 = loadQuarterPoint<Interleaved, Conj>(src, j);
-    Px a1 = loadQuarterPoint<Interleaved, Conj>(src, j + q);
-    Px a2 = loadQuarterPoint<Interleaved, Conj>(src, j + 2 * q);
-    Px a3 = loadQuarterPoint<Interleaved, Conj>(src, j + 3 * q);
+    Px a0 = loadQuarterPoint<Interleaved>(src, j);
+    Px a1 = loadQuarterPoint<Interleaved>(src, j + q);
+    Px a2 = loadQuarterPoint<Interleaved>(src, j + 2 * q);
+    Px a3 = loadQuarterPoint<Interleaved>(src, j + 3 * q);
     splitPlainPairs(a0, a1, a2, a3, w1, w3);
     storePair(a + 2 * j, a0);
     storePair(a + 2 * (j + q), a1);
@@ -47,7 +46,7 @@ VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, TwP w1, T
 // from W^(2k), W^(2k+1) and W^(2k+2). The lanes of `cosines` and `sines`
 // hold the cosines and sines of W^(2k) and W^(2k+2); those of `cosines3`
 // and `negSines3` the cosines and negated sines of W^(6k) and W^(6k+6).
-template <bool Interleaved, bool Conj>
+template <bool Interleaved>
 VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, int32_t q,
                                       V2 cosines, V2 sines, V2 cosines3, V2 negSines3, V2 midScale1,
                                       V2 midScale3) {
@@ -60,11 +59,11 @@ VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, i
     // i conj(W^j) and -i conj(W^(3j)) serve the mirrors.
     const TwP m1{highLow(sines, midSin), highLow(cosines, midCos)};
     const TwP m3{highLow(negSines3, midNegSin3), -highLow(cosines3, midCos3)};
-    splitPlainAt<Interleaved, Conj>(src, a, 2 * k, q, w1, w3);
-    splitPlainAt<Interleaved, Conj>(src, a, q - 2 * k - 2, q, m1, m3);
+    splitPlainAt<Interleaved>(src, a, 2 * k, q, w1, w3);
+    splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, m1, m3);
 }
 
-template <bool Interleaved, bool Conj>
+template <bool Interleaved>
 void firstStage(int32_t n, const double* src, double* a, const double* w, int32_t nw) noexcept {
     const int32_t points = n / 2;
     const int32_t q = points / 4;
@@ -76,8 +75,8 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
     {
         // W^0 = 1 is not a table group.
         const double* g = seg + 4;
-        firstStagePass<Interleaved, Conj>(src, a, 0, q, lanes(1.0, g[0]), lanes(0.0, g[1]),
-                                          lanes(1.0, g[2]), lanes(0.0, g[3]), midScale1, midScale3);
+        firstStagePass<Interleaved>(src, a, 0, q, lanes(1.0, g[0]), lanes(0.0, g[1]),
+                                    lanes(1.0, g[2]), lanes(0.0, g[3]), midScale1, midScale3);
     }
     for (int32_t k = 1; k < last; ++k) {
         const double* g = seg + 4 * k;
@@ -85,32 +84,21 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
         const V2 next = load2(g + 4);
         const V2 even3 = load2(g + 2);
         const V2 next3 = load2(g + 6);
-        firstStagePass<Interleaved, Conj>(src, a, k, q, lows(even, next), highs(even, next),
-                                          lows(even3, next3), highs(even3, next3), midScale1,
-                                          midScale3);
+        firstStagePass<Interleaved>(src, a, k, q, lows(even, next), highs(even, next),
+                                    lows(even3, next3), highs(even3, next3), midScale1, midScale3);
     }
     {
         // W^(q/2) = e^(i pi/4) and W^(3q/2) = e^(3i pi/4) are not table groups.
         const double* g = seg + 4 * last;
-        firstStagePass<Interleaved, Conj>(src, a, last, q, lanes(g[0], c), lanes(g[1], c),
-                                          lanes(g[2], -c), lanes(g[3], -c), midScale1, midScale3);
+        firstStagePass<Interleaved>(src, a, last, q, lanes(g[0], c), lanes(g[1], c),
+                                    lanes(g[2], -c), lanes(g[3], -c), midScale1, midScale3);
     }
 }
 
-} // namespace
-
-void firstStageForwardPairs(int32_t n, const double* src, double* a, const double* w,
-                            int32_t nw) noexcept {
-    firstStage<true, false>(n, src, a, w, nw);
-}
-
-void firstStageBackwardPairs(int32_t n, double* a, const double* w, int32_t nw) noexcept {
-    firstStage<false, true>(n, a, a, w, nw);
-}
-
-void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
-    const int32_t q = m / 4;
-    const double* seg = w + nw - m;
+template <int32_t FixedM>
+VORLEN_FFT_INLINE void middleStage1Of(int32_t m, double* a, const double* w, int32_t nw) {
+    const int32_t q = (FixedM != 0 ? FixedM : m) / 4;
+    const double* seg = w + nw - 4 * q;
     const double c = seg[1];
     {
         const double* g = seg + 4;
@@ -145,9 +133,10 @@ void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexce
     }
 }
 
-void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
-    const int32_t q = m / 4;
-    const double* seg = w + nw - 2 * m;
+template <int32_t FixedM>
+VORLEN_FFT_INLINE void middleStage2Of(int32_t m, double* a, const double* w, int32_t nw) {
+    const int32_t q = (FixedM != 0 ? FixedM : m) / 4;
+    const double* seg = w + nw - 8 * q;
     const double c = seg[1];
     {
         // Point 0 needs w^0 = 1 and e^(i pi/4), e^(3i pi/4) (not table groups).
@@ -173,6 +162,37 @@ void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexce
         splitRotatedAt(a, j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{highs(h0, h1), lows(h0, h1)},
                        TwP{lows(g03, g13), -highs(g03, g13)},
                        TwP{highs(h03, h13), -lows(h03, h13)});
+    }
+}
+
+// The splits of the 64-point blocks inside every leaf block are the most
+// frequent; with their size known the compiler unrolls them.
+constexpr int32_t kLeafQuarter = 64;
+
+} // namespace
+
+void firstStageForwardPairs(int32_t n, const double* src, double* a, const double* w,
+                            int32_t nw) noexcept {
+    firstStage<true>(n, src, a, w, nw);
+}
+
+void firstStageForwardPairsInPlace(int32_t n, double* a, const double* w, int32_t nw) noexcept {
+    firstStage<false>(n, a, a, w, nw);
+}
+
+void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    if (m == kLeafQuarter) {
+        middleStage1Of<kLeafQuarter>(m, a, w, nw);
+    } else {
+        middleStage1Of<0>(m, a, w, nw);
+    }
+}
+
+void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    if (m == kLeafQuarter) {
+        middleStage2Of<kLeafQuarter>(m, a, w, nw);
+    } else {
+        middleStage2Of<0>(m, a, w, nw);
     }
 }
 

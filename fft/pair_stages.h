@@ -1,7 +1,7 @@
 // The splitting stages of the split-radix network on arrays in the pair
 // layout of point_pairs.h, two butterflies (points j and j+1) at a time.
-// They compute what firstStageForward, firstStageBackward, middleStage1 and
-// middleStage2 compute, with the same roundings; only the layout differs.
+// They compute what firstStageForward, middleStage1 and middleStage2
+// compute, with the same roundings; only the layout differs.
 //
 // Sizes: `m` is the block length in points, at least 64; `n` the whole array
 // in doubles, at least 512. Twiddles come from the table `w` of `nw` entries.
@@ -16,8 +16,8 @@ namespace vorlen::fft {
 void firstStageForwardPairs(int32_t n, const double* src, double* a, const double* w,
                             int32_t nw) noexcept;
 
-/// `firstStageBackward` of the array `a` in the pair layout, in place.
-void firstStageBackwardPairs(int32_t n, double* a, const double* w, int32_t nw) noexcept;
+/// `firstStageForward` of the array `a` in the pair layout, in place.
+void firstStageForwardPairsInPlace(int32_t n, double* a, const double* w, int32_t nw) noexcept;
 
 /// `middleStage1` of the block `a` of m points in the pair layout.
 void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept;

@@ -107,18 +107,19 @@ void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* 
     const int32_t nc = n / 4;
     // Doubles 0 and 1 become (DC + Nyquist) / 2 and (DC - Nyquist) / 2.
     const double half = 0.5 * (in[0] - in[n]);
-    storePointOfPairs(a, 0, complexOf(in[0] - half, half));
-    storePointOfPairs(a, n / 4, loadPoint(in, n / 4));
+    storePointOfPairs(a, 0, complexOf(in[0] - half, -half));
+    storePointOfPairs(a, n / 4, conj(loadPoint(in, n / 4)));
     {
         const Tw w = twiddle(0.5 - c[nc - 1], -c[1]);
         const Cx zk = loadPoint(in, 1);
         const Cx zm = loadPoint(in, points - 1);
         const Cx y = w * (zk - conj(zm));
-        storePointOfPairs(a, 1, zk - y);
-        storePointOfPairs(a, points - 1, zm + conj(y));
+        storePointOfPairs(a, 1, conj(zk - y));
+        storePointOfPairs(a, points - 1, conj(zm + conj(y)));
     }
     // Points k, k+1 fill one pair; their mirrors m = N-k and m-1 are the
-    // first lane of pair m/2 and the second of pair m/2 - 1.
+    // first lane of pair m/2 and the second of pair m/2 - 1. Negating an
+    // imaginary part costs nothing here: the subtraction swaps its operands.
     for (int32_t k = 2; k + 1 < n / 4; k += 2) {
         const int32_t m = points - k;
         const Px z = loadInterleaved(in, k);
@@ -132,9 +133,9 @@ void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* 
         const V2 yr = wr * xr + wi * xi;
         const V2 yi = wr * xi - wi * xr;
         store2(a + 2 * k, z.re - yr);
-        store2(a + 2 * k + 2, z.im - yi);
+        store2(a + 2 * k + 2, yi - z.im);
         const V2 mr = mirror.re + yr;
-        const V2 mi = mirror.im - yi;
+        const V2 mi = yi - mirror.im;
         storeLow(a + 2 * m, mr);
         storeLow(a + 2 * m + 2, mi);
         storeHigh(a + 2 * m - 3, mr);

@@ -22,7 +22,8 @@ void realBackwardPreFrom(int32_t n, const double* in, double* a, int32_t nc,
 
 /// Packs the bins 0..n/2 at `in` (interleaved, n + 2 doubles) into the n
 /// doubles of `a` in the pair layout of point_pairs.h, converted as by
-/// `realBackwardPre`, with doubles 0 and 1 set as an inverse plan sets them.
+/// `realBackwardPre`, with doubles 0 and 1 set as an inverse plan sets them,
+/// and conjugated, as the backward transform's first stage would read them.
 /// `c` is a cosine table of n/4 entries; n >= 16.
 void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* c) noexcept;
 
