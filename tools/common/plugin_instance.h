@@ -13,7 +13,9 @@ namespace vorlen::tools {
 
 /// An effect created through a library's entry point. Move-only; destruction
 /// suspends it if it was resumed and then sends effClose, after which the
-/// record is gone. All calls must come from one thread at a time.
+/// record is gone. As in a host, parameter and processing calls may come
+/// from different threads, but nothing may overlap the lifecycle calls
+/// (open, rate, block size, resume, suspend, destruction).
 class PluginInstance {
 public:
     /// Calls the entry point with our host callback and checks the record it
