@@ -183,6 +183,8 @@ void firstStageForwardPairsInPlace(int32_t n, double* a, const double* w, int32_
 void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
     if (m == kLeafQuarter) {
         middleStage1Of<kLeafQuarter>(m, a, w, nw);
+    } else if (m == 4 * kLeafQuarter) {
+        middleStage1Of<4 * kLeafQuarter>(m, a, w, nw);
     } else {
         middleStage1Of<0>(m, a, w, nw);
     }
@@ -191,6 +193,8 @@ void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexce
 void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
     if (m == kLeafQuarter) {
         middleStage2Of<kLeafQuarter>(m, a, w, nw);
+    } else if (m == 4 * kLeafQuarter) {
+        middleStage2Of<4 * kLeafQuarter>(m, a, w, nw);
     } else {
         middleStage2Of<0>(m, a, w, nw);
     }

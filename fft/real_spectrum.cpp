@@ -90,16 +90,8 @@ void realForwardPost(int32_t n, double* a, int32_t nc, const double* c) noexcept
     convert<false>(n, a, a, nc, c);
 }
 
-void realBackwardPreFrom(int32_t n, const double* in, double* a, int32_t nc,
-                         const double* c) noexcept {
-    convert<true>(n, in, a, nc, c);
-    if (n >= 4) {
-        storePoint(a, n / 4, loadPoint(in, n / 4));
-    }
-}
-
 void realBackwardPre(int32_t n, double* a, int32_t nc, const double* c) noexcept {
-    realBackwardPreFrom(n, a, a, nc, c);
+    convert<true>(n, a, a, nc, c);
 }
 
 void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* c) noexcept {

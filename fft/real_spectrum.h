@@ -15,11 +15,6 @@ void realForwardPost(int32_t n, double* a, int32_t nc, const double* c) noexcept
 /// Before `complexBackward`: the inverse of `realForwardPost`.
 void realBackwardPre(int32_t n, double* a, int32_t nc, const double* c) noexcept;
 
-/// `realBackwardPre` reading the spectrum from `in`, which it leaves intact,
-/// and writing points 1..n/2-1 of `a` (point n/4 copied unchanged).
-void realBackwardPreFrom(int32_t n, const double* in, double* a, int32_t nc,
-                         const double* c) noexcept;
-
 /// Packs the bins 0..n/2 at `in` (interleaved, n + 2 doubles) into the n
 /// doubles of `a` in the pair layout of point_pairs.h, converted as by
 /// `realBackwardPre`, with doubles 0 and 1 set as an inverse plan sets them,

@@ -52,11 +52,6 @@ void firstStageForward(int32_t n, double* a, const double* w, int32_t nw) noexce
     firstStage<false>(n, a, a, w, nw);
 }
 
-void firstStageForwardFrom(int32_t n, const double* src, double* a, const double* w,
-                           int32_t nw) noexcept {
-    firstStage<false>(n, src, a, w, nw);
-}
-
 void firstStageBackward(int32_t n, double* a, const double* w, int32_t nw) noexcept {
     firstStage<true>(n, a, a, w, nw);
 }

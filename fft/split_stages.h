@@ -14,11 +14,6 @@ namespace vorlen::fft {
 /// exponent. Uses the segment of length n/8 at entry nw - n/4.
 void firstStageForward(int32_t n, double* a, const double* w, int32_t nw) noexcept;
 
-/// `firstStageForward` that reads the points from `src`, which it leaves
-/// intact, and writes the split array to `a`.
-void firstStageForwardFrom(int32_t n, const double* src, double* a, const double* w,
-                           int32_t nw) noexcept;
-
 /// As `firstStageForward` on the complex conjugate of the array, so that the
 /// forward stages after it and a final conjugation give the negative exponent.
 void firstStageBackward(int32_t n, double* a, const double* w, int32_t nw) noexcept;
