@@ -1,8 +1,9 @@
 # 32-bit x86 Linux, built on a 64-bit Debian machine with g++-multilib.
 #
 # SSE2 does the floating-point arithmetic, as on x86-64: the x87 unit's 80-bit
-# intermediates would round the engine's doubles differently from the 64-bit
-# build, and every x86 CPU that runs a current host has SSE2.
+# intermediates round the engine's doubles differently from the 64-bit build
+# (the smoothing's running sums then miss their bit-exact references), and
+# every x86 CPU that runs a current host has SSE2.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
