@@ -95,9 +95,9 @@ void vstVorlen::streamRun(const HostChannels& host, VstInt32 first, VstInt32 cou
 }
 
 void vstVorlen::hop() noexcept {
-    vorlen::windowFrame(frameL, window, windowedL);
-    vorlen::windowFrame(frameR, window, windowedR);
-    vorlen::windowFrame(frameNoise, window, windowedNoise);
+    vorlen::windowAndShift(frameL, window, windowedL);
+    vorlen::windowAndShift(frameR, window, windowedR);
+    vorlen::windowAndShift(frameNoise, window, windowedNoise);
     executePlan(forwardPlanL);
     executePlan(forwardPlanR);
     executePlan(forwardPlanNoise);
@@ -125,8 +125,5 @@ void vstVorlen::hop() noexcept {
                         outRingR + firstHalf, outRingR + secondHalf);
     writePos = secondHalf;
 
-    std::copy(frameL + kHopSize, frameL + kFrameLength, frameL);
-    std::copy(frameR + kHopSize, frameR + kFrameLength, frameR);
-    std::copy(frameNoise + kHopSize, frameNoise + kFrameLength, frameNoise);
     fillPos = kHopSize;
 }

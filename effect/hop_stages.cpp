@@ -225,10 +225,16 @@ void makeWindows(double* __restrict analysis, double* __restrict synthesis) noex
     }
 }
 
-void windowFrame(const double* __restrict frame, const double* __restrict window,
-                 double* __restrict out) noexcept {
-    for (int32_t i = 0; i < kFrameLength; ++i) {
+void windowAndShift(double* __restrict frame, const double* __restrict window,
+                    double* __restrict out) noexcept {
+    for (int32_t i = 0; i < kHopSize; ++i) {
         out[i] = frame[i] * window[i];
+    }
+    // The newer half is read once, for its windowing and its move.
+    for (int32_t i = kHopSize; i < kFrameLength; ++i) {
+        const double sample = frame[i];
+        out[i] = sample * window[i];
+        frame[i - kHopSize] = sample;
     }
 }
 

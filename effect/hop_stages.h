@@ -13,9 +13,10 @@ namespace vorlen {
 /// transform, exactly, since the factor is a power of two. Both hold 2048 doubles.
 void makeWindows(double* __restrict analysis, double* __restrict synthesis) noexcept;
 
-/// out[i] = frame[i] * window[i] over one frame of 2048 samples.
-void windowFrame(const double* __restrict frame, const double* __restrict window,
-                 double* __restrict out) noexcept;
+/// out[i] = frame[i] * window[i] over one frame of 2048 samples, then moves the frame on by
+/// one hop: its newer half becomes its older half.
+void windowAndShift(double* __restrict frame, const double* __restrict window,
+                    double* __restrict out) noexcept;
 
 /// mag[k] = |spectrum[k]| for bins 0..1024.
 void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept;
