@@ -152,8 +152,7 @@ struct VorlenHop {
         vorlen::makeWindows(window.data(), synthesisWindow.data());
         windowFrames();
         transformForward();
-        measure();
-        smoothAndShape();
+        shape();
         transformInverse();
     }
     VorlenHop(const VorlenHop&) = delete;
@@ -179,16 +178,11 @@ struct VorlenHop {
             executePlan(plan);
         }
     }
-    /// The magnitudes of the three spectra.
-    void measure() {
-        for (int c = 0; c < 3; ++c) {
-            vorlen::magnitudes(spectrum[c].data(), mag[c].data());
-        }
-    }
-    /// The fused smoothing and shaping.
-    void smoothAndShape() {
-        vorlen::smoothAndShape(kHalfWidth, mag[0].data(), mag[1].data(), mag[2].data(),
-                               spectrum[2].data(), shaped[0].data(), shaped[1].data());
+    /// Magnitudes, smoothing and shaping, in one pass.
+    void shape() {
+        vorlen::shapeNoise(kHalfWidth, spectrum[0].data(), spectrum[1].data(), spectrum[2].data(),
+                           mag[0].data(), mag[1].data(), mag[2].data(), shaped[0].data(),
+                           shaped[1].data());
     }
     /// The two inverse transforms; the mix scales and windows them.
     void transformInverse() {
@@ -286,7 +280,7 @@ void printSummary(const SummaryReporter& t) {
     const double draws = t["rand/hop"];
     const Split ours{vorlen("transformForward") + vorlen("transformInverse"),
                      vorlen("windowFrames"),
-                     vorlen("measure") + vorlen("smoothAndShape"),
+                     vorlen("shape"),
                      vorlen("overlapAdd"),
                      draws,
                      2.0 * t["vorlen/process/512"]};
@@ -350,8 +344,7 @@ void registerBenchmarks() {
     add("rand/hop", randPerHop);
     add("vorlen/windowFrames", vorlenStage<&VorlenHop::windowFrames>);
     add("vorlen/transformForward", vorlenStage<&VorlenHop::transformForward>);
-    add("vorlen/measure", vorlenStage<&VorlenHop::measure>);
-    add("vorlen/smoothAndShape", vorlenStage<&VorlenHop::smoothAndShape>);
+    add("vorlen/shape", vorlenStage<&VorlenHop::shape>);
     add("vorlen/transformInverse", vorlenStage<&VorlenHop::transformInverse>);
     add("vorlen/overlapAdd", vorlenStage<&VorlenHop::overlapAdd>);
     add("peer/windowFrames", peerStage<&FftwPeer::windowFrames>);

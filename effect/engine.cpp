@@ -102,13 +102,10 @@ void vstVorlen::hop() noexcept {
     executePlan(forwardPlanR);
     executePlan(forwardPlanNoise);
 
-    vorlen::magnitudes(spectrumL, magL);
-    vorlen::magnitudes(spectrumR, magR);
-    vorlen::magnitudes(spectrumNoise, magNoise);
     // The three spectra are smoothed side by side, so one reading of Smoothing serves them
     // all, as one reading of Ratio serves the whole mix below.
-    vorlen::smoothAndShape(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), magL,
-                           magR, magNoise, spectrumNoise, shapedL, shapedR);
+    vorlen::shapeNoise(smoothingHalfWidth(smoothing.load(std::memory_order_relaxed)), spectrumL,
+                       spectrumR, spectrumNoise, magL, magR, magNoise, shapedL, shapedR);
     executePlan(inversePlanL);
     executePlan(inversePlanR);
 

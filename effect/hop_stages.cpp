@@ -51,15 +51,18 @@ inline double magnitude(ComplexBin bin) noexcept {
     return std::sqrt(bin.re * bin.re + bin.im * bin.im);
 }
 
-/// mag[k] = |spectrum[k]|, inlined into each instruction set's version.
-VORLEN_ALWAYS_INLINE void magnitudesOf(const ComplexBin* __restrict spectrum,
-                                       double* __restrict mag) noexcept {
-    // A count of bins that the vector width divides, and sqrt free of errno (the effect is
-    // built so), let the loop vectorise at -O2; the Nyquist bin is the odd one out.
-    for (int32_t k = 0; k < kLastBin; ++k) {
-        mag[k] = magnitude(spectrum[k]);
+/// The magnitudes of bins [begin, end) of the three spectra.
+VORLEN_ALWAYS_INLINE void measureBins(int32_t begin, int32_t end, const ComplexBin* __restrict left,
+                                      const ComplexBin* __restrict right,
+                                      const ComplexBin* __restrict noise, double* __restrict magL,
+                                      double* __restrict magR,
+                                      double* __restrict magNoise) noexcept {
+    // Vectorises because sqrt need not set errno: the effect is built so.
+    for (int32_t k = begin; k < end; ++k) {
+        magL[k] = magnitude(left[k]);
+        magR[k] = magnitude(right[k]);
+        magNoise[k] = magnitude(noise[k]);
     }
-    mag[kLastBin] = magnitude(spectrum[kLastBin]);
 }
 
 /// The window sums of one bin and the number of bins in its window.
@@ -153,14 +156,26 @@ inline void shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBi
 #endif
 
 // The three running sums follow smoothSpectrum's order exactly. Each is a serial chain of
-// additions; carried side by side they overlap in the pipeline, and the divisions of the
-// bins already summed fill the time each chain waits. Groups of two bins suit SSE2, groups
-// of four AVX; wider groups than the registers hold spill and run slower.
+// additions; carried side by side they overlap in the pipeline, and the square roots of the
+// bins about to enter and the divisions of the bins already summed fill the time each
+// chain waits. Groups of two bins suit SSE2, groups of four AVX; wider groups than the
+// registers hold spill and run slower.
 template <int Lanes>
 VORLEN_ALWAYS_INLINE void
-smoothAndShapeIn(int32_t h, const double* __restrict magL, const double* __restrict magR,
-                 const double* __restrict magNoise, const ComplexBin* __restrict noise,
-                 ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+shapeIn(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restrict right,
+        const ComplexBin* __restrict noise, double* __restrict magL, double* __restrict magR,
+        double* __restrict magNoise, ComplexBin* __restrict shapedL,
+        ComplexBin* __restrict shapedR) noexcept {
+    // Magnitudes are taken one group ahead of the group being summed.
+    int32_t measured = 0;
+    const auto measureTo = [&](int32_t end) {
+        end = std::min(end, kSpectrumBins);
+        if (end > measured) {
+            measureBins(measured, end, left, right, noise, magL, magR, magNoise);
+            measured = end;
+        }
+    };
+    measureTo(h + 2 * Lanes);
     double sumL = 0.0;
     double sumR = 0.0;
     double sumNoise = 0.0;
@@ -187,6 +202,7 @@ smoothAndShapeIn(int32_t h, const double* __restrict magL, const double* __restr
     };
     static_assert(kLastBin % Lanes == 0, "bins 0..1023 form whole groups");
     for (int32_t i = 0; i < kLastBin; i += Lanes) {
+        measureTo(i + h + 3 * Lanes);
         BinSums group[Lanes];
 #pragma GCC unroll 4
         for (int j = 0; j < Lanes; ++j) {
@@ -199,19 +215,13 @@ smoothAndShapeIn(int32_t h, const double* __restrict magL, const double* __restr
 }
 
 #if VORLEN_AVX_PATH
-/// magnitudesOf for processors with AVX.
-VORLEN_AVX void magnitudesAvx(const ComplexBin* __restrict spectrum,
-                              double* __restrict mag) noexcept {
-    magnitudesOf(spectrum, mag);
-}
-
-/// smoothAndShapeIn for processors with AVX.
-VORLEN_AVX void smoothAndShapeAvx(int32_t h, const double* __restrict magL,
-                                  const double* __restrict magR, const double* __restrict magNoise,
-                                  const ComplexBin* __restrict noise,
-                                  ComplexBin* __restrict shapedL,
-                                  ComplexBin* __restrict shapedR) noexcept {
-    smoothAndShapeIn<4>(h, magL, magR, magNoise, noise, shapedL, shapedR);
+/// shapeIn for processors with AVX.
+VORLEN_AVX void shapeAvx(int32_t h, const ComplexBin* __restrict left,
+                         const ComplexBin* __restrict right, const ComplexBin* __restrict noise,
+                         double* __restrict magL, double* __restrict magR,
+                         double* __restrict magNoise, ComplexBin* __restrict shapedL,
+                         ComplexBin* __restrict shapedR) noexcept {
+    shapeIn<4>(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
 }
 #endif
 
@@ -238,26 +248,17 @@ void windowAndShift(double* __restrict frame, const double* __restrict window,
     }
 }
 
-void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept {
+void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restrict right,
+                const ComplexBin* __restrict noise, double* __restrict magL,
+                double* __restrict magR, double* __restrict magNoise,
+                ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
 #if VORLEN_AVX_PATH
     if (haveAvx()) {
-        magnitudesAvx(spectrum, mag);
+        shapeAvx(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
         return;
     }
 #endif
-    magnitudesOf(spectrum, mag);
-}
-
-void smoothAndShape(int32_t h, const double* __restrict magL, const double* __restrict magR,
-                    const double* __restrict magNoise, const ComplexBin* __restrict noise,
-                    ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
-#if VORLEN_AVX_PATH
-    if (haveAvx()) {
-        smoothAndShapeAvx(h, magL, magR, magNoise, noise, shapedL, shapedR);
-        return;
-    }
-#endif
-    smoothAndShapeIn<2>(h, magL, magR, magNoise, noise, shapedL, shapedR);
+    shapeIn<2>(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
 }
 
 void mixIntoRing(const double* __restrict dry, const double* __restrict wet,

@@ -18,15 +18,15 @@ void makeWindows(double* __restrict analysis, double* __restrict synthesis) noex
 void windowAndShift(double* __restrict frame, const double* __restrict window,
                     double* __restrict out) noexcept;
 
-/// mag[k] = |spectrum[k]| for bins 0..1024.
-void magnitudes(const ComplexBin* __restrict spectrum, double* __restrict mag) noexcept;
-
-/// Smooths the three magnitude spectra over +-h bins, as smoothSpectrum does, and writes the
-/// noise bins rescaled from the noise's smoothed envelope to each channel's. h must lie in
-/// 0..512. A bin whose noise envelope is zero has no phase to lend and comes out zero.
-void smoothAndShape(int32_t h, const double* __restrict magL, const double* __restrict magR,
-                    const double* __restrict magNoise, const ComplexBin* __restrict noise,
-                    ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept;
+/// Forms the two shaped spectra of a hop: the noise bins rescaled from the noise's
+/// smoothed magnitude envelope to each channel's. Takes the magnitudes of the three spectra
+/// (bins 0..1024) into magL, magR and magNoise, 1025 doubles each, and smooths them over
+/// +-h bins as smoothSpectrum does, without changing them; h must lie in 0..512. A bin
+/// whose noise envelope is zero has no phase to lend and comes out zero.
+void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restrict right,
+                const ComplexBin* __restrict noise, double* __restrict magL,
+                double* __restrict magR, double* __restrict magNoise,
+                ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept;
 
 /// Mixes one frame, dry (analysis-windowed) and wet (raw inverse transform, windowed here by
 /// `synthesisWindow`), adds its first half onto `addHalf` and stores its second half over
