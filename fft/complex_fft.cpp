@@ -45,10 +45,10 @@ struct InPlaceLeaves8 {
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
     int32_t quarterStep() const noexcept { return 0; }
     int32_t subStep() const noexcept { return 0; }
-    static void split1(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         middleStage1(m, a, w, nw);
     }
-    static void split2(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         middleStage2(m, a, w, nw);
     }
     void plain(double* a, int32_t /*first*/) const noexcept { leaf8Plain(a, w, nw); }
@@ -62,10 +62,10 @@ struct InPlaceLeaves16 {
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
     int32_t quarterStep() const noexcept { return 0; }
     int32_t subStep() const noexcept { return 0; }
-    static void split1(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         middleStage1(m, a, w, nw);
     }
-    static void split2(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         middleStage2(m, a, w, nw);
     }
     VORLEN_FFT_INLINE void plain(double* a, int32_t /*first*/) const noexcept {
@@ -107,16 +107,25 @@ struct PairLeaves16 {
     static constexpr int32_t kBlock = 512;
     static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
     const PairLeafTwiddles& t;
+    const QuarterTwiddles& quarter;
     double* out;
     Cx scale;
     int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
     int32_t quarterStep() const noexcept { return Points / 256; }
     int32_t subStep() const noexcept { return Points / 64; }
-    static void split1(int32_t m, double* a, const double* w, int32_t nw) noexcept {
-        middleStage1Pairs(m, a, w, nw);
+    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
+        if (m == QuarterTwiddles::kPoints) {
+            middleStage1Quarter(a, quarter);
+        } else {
+            middleStage1Pairs(m, a, w, nw);
+        }
     }
-    static void split2(int32_t m, double* a, const double* w, int32_t nw) noexcept {
-        middleStage2Pairs(m, a, w, nw);
+    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
+        if (m == QuarterTwiddles::kPoints) {
+            middleStage2Quarter(a, quarter);
+        } else {
+            middleStage2Pairs(m, a, w, nw);
+        }
     }
     VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
         leaf16PlainPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
@@ -157,9 +166,9 @@ void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_
         double* q = a + k * quarter;
         const bool isPlain = k == 0 || k == 2 || (k == 3 && split1);
         if (isPlain) {
-            Leaves::split1(points, q, w, nw);
+            leaves.split1(points, q, w, nw);
         } else {
-            Leaves::split2(points, q, w, nw);
+            leaves.split2(points, q, w, nw);
         }
         finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
     }
@@ -171,13 +180,14 @@ void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_
 // 3 - (k mod 4): quarter 2 and 0 are plain, quarter 1 rotated, and quarter 3
 // inherits its parent's state.
 template <class Leaves>
-bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32_t nw) noexcept {
+bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32_t nw,
+              const Leaves& leaves) noexcept {
     if (k % 4 != 0) {
         const bool isPlain = (k % 2) != 0;
         if (isPlain) {
-            Leaves::split1(m / 2, a + j - m, w, nw);
+            leaves.split1(m / 2, a + j - m, w, nw);
         } else {
-            Leaves::split2(m / 2, a + j - m, w, nw);
+            leaves.split2(m / 2, a + j - m, w, nw);
         }
         return isPlain;
     }
@@ -189,9 +199,9 @@ bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32
     const bool isPlain = (k % 2) != 0;
     for (; size > 128; size /= 4) {
         if (isPlain) {
-            Leaves::split1(size / 2, a + j - size, w, nw);
+            leaves.split1(size / 2, a + j - size, w, nw);
         } else {
-            Leaves::split2(size / 2, a + j - size, w, nw);
+            leaves.split2(size / 2, a + j - size, w, nw);
         }
     }
     return isPlain;
@@ -204,7 +214,7 @@ template <class Leaves>
 void leafBlocks(int32_t n, double* a, const double* w, int32_t nw, const Leaves& leaves) noexcept {
     constexpr int32_t m = Leaves::kBlock;
     for (int32_t size = n / 4; size >= m; size /= 4) {
-        Leaves::split1(size / 2, a + n - size, w, nw);
+        leaves.split1(size / 2, a + n - size, w, nw);
     }
     int32_t block = n / m - 1;
     leafBlock(a, block, true, w, nw, leaves);
@@ -212,7 +222,7 @@ void leafBlocks(int32_t n, double* a, const double* w, int32_t nw, const Leaves&
     for (int32_t j = n - m; j > 0; j -= m) {
         ++k;
         --block;
-        const bool split1 = treeStep<Leaves>(m, j, k, a, w, nw);
+        const bool split1 = treeStep(m, j, k, a, w, nw, leaves);
         leafBlock(a, block, split1, w, nw, leaves);
     }
 }
@@ -332,15 +342,20 @@ void complexForwardTo(int32_t n, const double* in, double* work, double* out, in
                       const double* w) noexcept {
     firstStageForwardPairs(n, in, work, w, nw);
     const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
-    leafBlocks(n, work, w, nw, PairLeaves16<kDirectLength / 2, false>{t, out, complexOf(1.0, 1.0)});
+    QuarterTwiddles quarter;
+    makeQuarterTwiddles(w, nw, quarter);
+    leafBlocks(n, work, w, nw,
+               PairLeaves16<kDirectLength / 2, false>{t, quarter, out, complexOf(1.0, 1.0)});
 }
 
 void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept {
     firstStageForwardPairsInPlace(n, work, w, nw);
     const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
+    QuarterTwiddles quarter;
+    makeQuarterTwiddles(w, nw, quarter);
     leafBlocks(n, work, w, nw,
-               PairLeaves16<kDirectLength / 2, true>{t, out, complexOf(scale, -scale)});
+               PairLeaves16<kDirectLength / 2, true>{t, quarter, out, complexOf(scale, -scale)});
 }
 
 } // namespace vorlen::fft

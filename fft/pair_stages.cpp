@@ -95,15 +95,17 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
     }
 }
 
-template <int32_t FixedM>
-VORLEN_FFT_INLINE void middleStage1Of(int32_t m, double* a, const double* w, int32_t nw) {
+// Calls apply(j, q, w1, w3) for every pair j of a plain split of m points,
+// with the twiddles W^j and W^(3j) of both lanes.
+template <int32_t FixedM, class Apply>
+VORLEN_FFT_INLINE void plainTwiddles(int32_t m, const double* w, int32_t nw, const Apply& apply) {
     const int32_t q = (FixedM != 0 ? FixedM : m) / 4;
     const double* seg = w + nw - 4 * q;
     const double c = seg[1];
     {
         const double* g = seg + 4;
-        splitPlainAt(a, a, 0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])},
-                     TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])});
+        apply(0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])},
+              TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])});
     }
     // Group j holds W^j and conj(W^(3j)) for 0 < j < q/2.
     for (int32_t j = 2; j < q / 2; j += 2) {
@@ -112,14 +114,12 @@ VORLEN_FFT_INLINE void middleStage1Of(int32_t m, double* a, const double* w, int
         const V2 g1 = load2(g + 4);
         const V2 g03 = load2(g + 2);
         const V2 g13 = load2(g + 6);
-        splitPlainAt(a, a, j, q, TwP{lows(g0, g1), highs(g0, g1)},
-                     TwP{lows(g03, g13), -highs(g03, g13)});
+        apply(j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{lows(g03, g13), -highs(g03, g13)});
     }
     {
         // e^(i pi/4) and e^(3i pi/4), then the mirror of group q/2 - 1.
         const double* g = seg + 2 * q - 4;
-        splitPlainAt(a, a, q / 2, q, TwP{lanes(c, g[1]), lanes(c, g[0])},
-                     TwP{lanes(-c, g[3]), lanes(c, -g[2])});
+        apply(q / 2, q, TwP{lanes(c, g[1]), lanes(c, g[0])}, TwP{lanes(-c, g[3]), lanes(c, -g[2])});
     }
     // W^j = i conj(W^(q-j)) and W^(3j) = -i conj(W^(3(q-j))).
     for (int32_t j = q / 2 + 2; j < q; j += 2) {
@@ -128,13 +128,14 @@ VORLEN_FFT_INLINE void middleStage1Of(int32_t m, double* a, const double* w, int
         const V2 g1 = load2(g - 4);
         const V2 g03 = load2(g + 2);
         const V2 g13 = load2(g - 2);
-        splitPlainAt(a, a, j, q, TwP{highs(g0, g1), lows(g0, g1)},
-                     TwP{highs(g03, g13), -lows(g03, g13)});
+        apply(j, q, TwP{highs(g0, g1), lows(g0, g1)}, TwP{highs(g03, g13), -lows(g03, g13)});
     }
 }
 
-template <int32_t FixedM>
-VORLEN_FFT_INLINE void middleStage2Of(int32_t m, double* a, const double* w, int32_t nw) {
+// Calls apply(j, q, w1, v1, w3, v3) for every pair j of a rotated split of
+// m points, with the factors of both lanes.
+template <int32_t FixedM, class Apply>
+VORLEN_FFT_INLINE void rotatedTwiddles(int32_t m, const double* w, int32_t nw, const Apply& apply) {
     const int32_t q = (FixedM != 0 ? FixedM : m) / 4;
     const double* seg = w + nw - 8 * q;
     const double c = seg[1];
@@ -142,9 +143,8 @@ VORLEN_FFT_INLINE void middleStage2Of(int32_t m, double* a, const double* w, int
         // Point 0 needs w^0 = 1 and e^(i pi/4), e^(3i pi/4) (not table groups).
         const double* g = seg + 4;
         const double* h = seg + 4 * (q - 1);
-        splitRotatedAt(
-            a, 0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])}, TwP{lanes(c, h[1]), lanes(c, h[0])},
-            TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])}, TwP{lanes(-c, h[3]), lanes(c, -h[2])});
+        apply(0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])}, TwP{lanes(c, h[1]), lanes(c, h[0])},
+              TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])}, TwP{lanes(-c, h[3]), lanes(c, -h[2])});
     }
     // Group j gives w^j and w^(3j); group q - j gives e^(i pi/4) w^j =
     // i conj(w^(q-j)) and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
@@ -159,15 +159,57 @@ VORLEN_FFT_INLINE void middleStage2Of(int32_t m, double* a, const double* w, int
         const V2 h1 = load2(h - 4);
         const V2 h03 = load2(h + 2);
         const V2 h13 = load2(h - 2);
-        splitRotatedAt(a, j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{highs(h0, h1), lows(h0, h1)},
-                       TwP{lows(g03, g13), -highs(g03, g13)},
-                       TwP{highs(h03, h13), -lows(h03, h13)});
+        apply(j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{highs(h0, h1), lows(h0, h1)},
+              TwP{lows(g03, g13), -highs(g03, g13)}, TwP{highs(h03, h13), -lows(h03, h13)});
     }
 }
 
-// The splits of the 64-point blocks inside every leaf block are the most
-// frequent; with their size known the compiler unrolls them.
-constexpr int32_t kLeafQuarter = 64;
+struct ApplyPlain {
+    double* a;
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwP w1, TwP w3) const {
+        splitPlainAt(a, a, j, q, w1, w3);
+    }
+};
+
+struct ApplyRotated {
+    double* a;
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwP w1, TwP v1, TwP w3, TwP v3) const {
+        splitRotatedAt(a, j, q, w1, v1, w3, v3);
+    }
+};
+
+struct KeepPlain {
+    QuarterTwiddles& t;
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwP w1, TwP w3) const {
+        t.plain[j / 2][0] = w1;
+        t.plain[j / 2][1] = w3;
+    }
+};
+
+struct KeepRotated {
+    QuarterTwiddles& t;
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwP w1, TwP v1, TwP w3,
+                                      TwP v3) const {
+        t.rotated[j / 2][0] = w1;
+        t.rotated[j / 2][1] = v1;
+        t.rotated[j / 2][2] = w3;
+        t.rotated[j / 2][3] = v3;
+    }
+};
+
+template <int32_t FixedM>
+VORLEN_FFT_INLINE void middleStage1Of(int32_t m, double* a, const double* w, int32_t nw) {
+    plainTwiddles<FixedM>(m, w, nw, ApplyPlain{a});
+}
+
+template <int32_t FixedM>
+VORLEN_FFT_INLINE void middleStage2Of(int32_t m, double* a, const double* w, int32_t nw) {
+    rotatedTwiddles<FixedM>(m, w, nw, ApplyRotated{a});
+}
+
+// The splits of 256-point blocks; with their size known the compiler
+// unrolls them.
+constexpr int32_t kLeafBlockPoints = 256;
 
 } // namespace
 
@@ -181,22 +223,38 @@ void firstStageForwardPairsInPlace(int32_t n, double* a, const double* w, int32_
 }
 
 void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
-    if (m == kLeafQuarter) {
-        middleStage1Of<kLeafQuarter>(m, a, w, nw);
-    } else if (m == 4 * kLeafQuarter) {
-        middleStage1Of<4 * kLeafQuarter>(m, a, w, nw);
+    if (m == kLeafBlockPoints) {
+        middleStage1Of<kLeafBlockPoints>(m, a, w, nw);
     } else {
         middleStage1Of<0>(m, a, w, nw);
     }
 }
 
 void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
-    if (m == kLeafQuarter) {
-        middleStage2Of<kLeafQuarter>(m, a, w, nw);
-    } else if (m == 4 * kLeafQuarter) {
-        middleStage2Of<4 * kLeafQuarter>(m, a, w, nw);
+    if (m == kLeafBlockPoints) {
+        middleStage2Of<kLeafBlockPoints>(m, a, w, nw);
     } else {
         middleStage2Of<0>(m, a, w, nw);
+    }
+}
+
+void makeQuarterTwiddles(const double* w, int32_t nw, QuarterTwiddles& t) noexcept {
+    plainTwiddles<QuarterTwiddles::kPoints>(QuarterTwiddles::kPoints, w, nw, KeepPlain{t});
+    rotatedTwiddles<QuarterTwiddles::kPoints>(QuarterTwiddles::kPoints, w, nw, KeepRotated{t});
+}
+
+void middleStage1Quarter(double* a, const QuarterTwiddles& t) noexcept {
+    constexpr int32_t q = QuarterTwiddles::kPoints / 4;
+    for (int32_t p = 0; p < q / 2; ++p) {
+        splitPlainAt(a, a, 2 * p, q, t.plain[p][0], t.plain[p][1]);
+    }
+}
+
+void middleStage2Quarter(double* a, const QuarterTwiddles& t) noexcept {
+    constexpr int32_t q = QuarterTwiddles::kPoints / 4;
+    for (int32_t p = 0; p < q / 2; ++p) {
+        splitRotatedAt(a, 2 * p, q, t.rotated[p][0], t.rotated[p][1], t.rotated[p][2],
+                       t.rotated[p][3]);
     }
 }
 

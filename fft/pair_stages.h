@@ -7,6 +7,8 @@
 // in doubles, at least 512. Twiddles come from the table `w` of `nw` entries.
 #pragma once
 
+#include "point_pairs.h"
+
 #include <cstdint>
 
 namespace vorlen::fft {
@@ -24,5 +26,22 @@ void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexce
 
 /// `middleStage2` of the block `a` of m points in the pair layout.
 void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept;
+
+/// The twiddles of the splits of 64-point blocks, the most frequent ones,
+/// built once per transform instead of once per block.
+struct QuarterTwiddles {
+    static constexpr int32_t kPoints = 64;
+    TwP plain[kPoints / 8][2];   ///< pair p: W^j, W^(3j) for j = 2p, 2p+1
+    TwP rotated[kPoints / 8][4]; ///< pair p: w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
+};
+
+/// Fills `t` from the table `w` of `nw` entries (nw >= 64).
+void makeQuarterTwiddles(const double* w, int32_t nw, QuarterTwiddles& t) noexcept;
+
+/// `middleStage1Pairs` of a 64-point block with twiddles from `t`.
+void middleStage1Quarter(double* a, const QuarterTwiddles& t) noexcept;
+
+/// `middleStage2Pairs` of a 64-point block with twiddles from `t`.
+void middleStage2Quarter(double* a, const QuarterTwiddles& t) noexcept;
 
 } // namespace vorlen::fft
