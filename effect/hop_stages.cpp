@@ -99,11 +99,13 @@ struct DoubleGroup;
 template <>
 struct DoubleGroup<2> {
     using Vector = double __attribute__((vector_size(2 * sizeof(double))));
+    using Mask = long long __attribute__((vector_size(2 * sizeof(long long))));
 };
 /// Four bins: one AVX register.
 template <>
 struct DoubleGroup<4> {
     using Vector = double __attribute__((vector_size(4 * sizeof(double))));
+    using Mask = long long __attribute__((vector_size(4 * sizeof(long long))));
 };
 
 /// Writes bins first .. first + Lanes - 1 of both shaped spectra from the sums of their
@@ -113,6 +115,7 @@ VORLEN_ALWAYS_INLINE void
 shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBin* __restrict noise,
            ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
     using Vector = typename DoubleGroup<Lanes>::Vector;
+    using Mask = typename DoubleGroup<Lanes>::Mask;
     // Built from registers in one go: lane by lane through memory would stall.
     Vector count;
     Vector sumL;
@@ -134,14 +137,16 @@ shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBin* __restric
     const Vector envelopeNoise = sumNoise / count;
     const Vector ratioL = (sumL / count) / envelopeNoise;
     const Vector ratioR = (sumR / count) / envelopeNoise;
+    // Silent bins are masked to zero, all lanes at once: all bits set where the envelope
+    // is not zero (or is NaN, which then passes on as shapeBin lets it).
+    const Mask audible = (Mask)(envelopeNoise != 0.0);
+    const Vector gainL = (Vector)((Mask)ratioL & audible);
+    const Vector gainR = (Vector)((Mask)ratioR & audible);
 #pragma GCC unroll 4
     for (int j = 0; j < Lanes; ++j) {
-        const bool silent = envelopeNoise[j] == 0.0;
-        const double gainL = silent ? 0.0 : ratioL[j];
-        const double gainR = silent ? 0.0 : ratioR[j];
         const ComplexBin bin = noise[first + j];
-        shapedL[first + j] = {gainL * bin.re, gainL * bin.im};
-        shapedR[first + j] = {gainR * bin.re, gainR * bin.im};
+        shapedL[first + j] = {gainL[j] * bin.re, gainL[j] * bin.im};
+        shapedR[first + j] = {gainR[j] * bin.re, gainR[j] * bin.im};
     }
 }
 #else
@@ -200,13 +205,31 @@ shapeIn(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restri
         const double count = static_cast<double>(std::min(i, h) + std::min(kLastBin - i, h) + 1);
         return BinSums{count, sumL, sumR, sumNoise};
     };
+    // Away from the edges every window has both bins and the full count.
+    const double fullCount = static_cast<double>(2 * h + 1);
+    const auto advanceInside = [&](int32_t i) {
+        sumL = sumL + magL[i + h];
+        sumR = sumR + magR[i + h];
+        sumNoise = sumNoise + magNoise[i + h];
+        sumL = sumL - magL[i - h - 1];
+        sumR = sumR - magR[i - h - 1];
+        sumNoise = sumNoise - magNoise[i - h - 1];
+        return BinSums{fullCount, sumL, sumR, sumNoise};
+    };
     static_assert(kLastBin % Lanes == 0, "bins 0..1023 form whole groups");
     for (int32_t i = 0; i < kLastBin; i += Lanes) {
         measureTo(i + h + 3 * Lanes);
         BinSums group[Lanes];
+        if (i > h && i + Lanes - 1 + h <= kLastBin) {
 #pragma GCC unroll 4
-        for (int j = 0; j < Lanes; ++j) {
-            group[j] = advance(i + j);
+            for (int j = 0; j < Lanes; ++j) {
+                group[j] = advanceInside(i + j);
+            }
+        } else {
+#pragma GCC unroll 4
+            for (int j = 0; j < Lanes; ++j) {
+                group[j] = advance(i + j);
+            }
         }
         shapeGroup<Lanes>(i, group, noise, shapedL, shapedR);
     }
