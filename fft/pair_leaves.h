@@ -1,7 +1,8 @@
 // The 16-point leaves on blocks in the pair layout of point_pairs.h. The
-// first split runs on pairs of points; the last two steps run on
-// interleaved points, which the outputs need anyway. Same transforms and
-// roundings as leaf16Plain and leaf16Rotated, outputs in bit-reversed order.
+// first split and half of the 4-point transforms run on pairs of points;
+// the last step runs on interleaved points, which the outputs need anyway. Same transforms and
+// roundings as leaf16Plain and leaf16Rotated (but for the sign of a zero, as
+// in pair_stages.h), outputs in bit-reversed order.
 #pragma once
 
 #include "leaf_kernels.h"

@@ -1,7 +1,9 @@
 // The splitting stages of the split-radix network on arrays in the pair
 // layout of point_pairs.h, two butterflies (points j and j+1) at a time.
 // They compute what firstStageForward, middleStage1 and middleStage2
-// compute, with the same roundings; only the layout differs.
+// compute, rounded alike; only the layout differs, and point 0 of a block,
+// which shares its register with point 1, is multiplied by 1 where the
+// interleaved stages skip the product (this can only change a zero's sign).
 //
 // Sizes: `m` is the block length in points, at least 64; `n` the whole array
 // in doubles, at least 512. Twiddles come from the table `w` of `nw` entries.
