@@ -3,6 +3,7 @@
 #include "complex_fft.h"
 #include "fft_plan.h"
 #include "fft_tables.h"
+#include "kernel_path.h"
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
@@ -36,6 +37,15 @@ void vorlenRealForward(benchmark::State& state) {
     releasePlan(plan);
 }
 
+// The plans on the baseline instruction set, where the processor has a wider
+// one that they would otherwise take.
+void vorlenRealForwardBaseline(benchmark::State& state) {
+    const vorlen::fft::KernelPath chosen = vorlen::fft::kernelPath();
+    vorlen::fft::selectKernelPath(vorlen::fft::KernelPath::baseline);
+    vorlenRealForward(state);
+    vorlen::fft::selectKernelPath(chosen);
+}
+
 void fftwRealForward(benchmark::State& state) {
     auto* in = fftw_alloc_real(kN);
     auto* out = fftw_alloc_complex(kN / 2 + 1);
@@ -67,6 +77,13 @@ void vorlenRealInverse(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     releasePlan(plan);
+}
+
+void vorlenRealInverseBaseline(benchmark::State& state) {
+    const vorlen::fft::KernelPath chosen = vorlen::fft::kernelPath();
+    vorlen::fft::selectKernelPath(vorlen::fft::KernelPath::baseline);
+    vorlenRealInverse(state);
+    vorlen::fft::selectKernelPath(chosen);
 }
 
 void fftwRealInverse(benchmark::State& state) {
@@ -122,8 +139,10 @@ void fftwComplex1024(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(vorlenRealForward);
+BENCHMARK(vorlenRealForwardBaseline);
 BENCHMARK(fftwRealForward);
 BENCHMARK(vorlenRealInverse);
+BENCHMARK(vorlenRealInverseBaseline);
 BENCHMARK(fftwRealInverse);
 BENCHMARK(vorlenComplex1024);
 BENCHMARK(fftwComplex1024);

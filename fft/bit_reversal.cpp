@@ -5,6 +5,7 @@
 #include <bit>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 namespace {
 
 constexpr int32_t kReversed4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
@@ -73,4 +74,5 @@ void bitReverseConjugate(int32_t n, const int32_t* ip, double* a) noexcept {
     permute<true>(n, ip, a);
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

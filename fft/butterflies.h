@@ -9,6 +9,8 @@
 // sum y[j] e^(+2 pi i j (k + 1/2) / M).
 #pragma once
 
+#include "kernel_isa.h"
+
 #include <cstdint>
 
 // SSE2 belongs to every x86-64 CPU; elsewhere, or when VORLEN_FFT_NO_SIMD is
@@ -32,6 +34,7 @@
 #endif
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 #if VORLEN_FFT_SSE2
 
@@ -351,4 +354,5 @@ VORLEN_FFT_INLINE void dft4Rotated(Cx& y0, Cx& y1, Cx& y2, Cx& y3, Tw eighth1, T
     splitRotated(y0, y1, y2, y3, eighth1, eighth3);
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

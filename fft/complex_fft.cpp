@@ -11,6 +11,7 @@
 #include <bit>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 namespace {
 
 // Blocks of up to this many doubles (4 KiB) are finished one after another,
@@ -358,4 +359,5 @@ void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, 
                PairLeaves16<kDirectLength / 2, true>{t, quarter, out, complexOf(scale, -scale)});
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

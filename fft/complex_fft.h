@@ -7,9 +7,12 @@
 // what their tables were built for.
 #pragma once
 
+#include "kernel_isa.h"
+
 #include <cstdint>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// Z[k] = sum z[j] e^(+2 pi i j k / N), natural order, unscaled.
 void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept;
@@ -34,4 +37,5 @@ void complexForwardTo(int32_t n, const double* in, double* work, double* out, in
 void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept;
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

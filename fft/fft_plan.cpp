@@ -2,6 +2,8 @@
 
 #include "complex_fft.h"
 #include "fft_tables.h"
+#include "frame_transforms.h"
+#include "kernel_path.h"
 #include "real_spectrum.h"
 
 #include <algorithm>
@@ -33,7 +35,32 @@ bool runnable(const FftPlan& plan) noexcept {
     return powerOfTwo && n / 4 <= nw && n / 4 <= nc;
 }
 
+// The 2048-point transforms on the instruction set chosen for this process.
+void forwardFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
+                  const double* w) noexcept {
+#if defined(VORLEN_FFT_AVX_PATH)
+    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
+        vorlen::fft::avx::realForwardFrame(n, in, work, out, nw, w);
+        return;
+    }
+#endif
+    vorlen::fft::realForwardFrame(n, in, work, out, nw, w);
+}
+
+void inverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
+                  const double* w) noexcept {
+#if defined(VORLEN_FFT_AVX_PATH)
+    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
+        vorlen::fft::avx::realInverseFrame(n, in, work, out, nw, w);
+        return;
+    }
+#endif
+    vorlen::fft::realInverseFrame(n, in, work, out, nw, w);
+}
+
 FftPlan makePlan(int32_t kind) {
+    // The instruction set is chosen before the first plan exists.
+    static_cast<void>(vorlen::fft::kernelPath());
     const int32_t n = kFrameLength;
     const int32_t nw = n / 4;
     const int32_t nc = n / 4;
@@ -88,11 +115,8 @@ void executeForward(const FftPlan& plan) noexcept {
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
     if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
-        // The leaves write the half-length transform in natural order straight
-        // into the output, which the real conversion then finishes in place.
         auto* out = reinterpret_cast<double*>(plan.complexOut);
-        vorlen::fft::complexForwardTo(n, plan.realIn, work, out, nw, plan.trigTable);
-        vorlen::fft::realForwardPost(n, out, nc, plan.trigTable + nw);
+        forwardFrame(n, plan.realIn, work, out, nw, plan.trigTable);
         const double even = out[0];
         const double odd = out[1];
         plan.complexOut[0] = {even + odd, 0.0};
@@ -129,11 +153,8 @@ void executeInverse(const FftPlan& plan) noexcept {
     double* __restrict work = plan.work;
     const ComplexBin* __restrict in = plan.complexIn;
     if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
-        // Packing and the real conversion in one pass; the leaves write the
-        // doubled, conjugated result straight into the output.
-        vorlen::fft::realBackwardPrePairs(n, reinterpret_cast<const double*>(in), work,
-                                          plan.trigTable + nw);
-        vorlen::fft::complexBackwardPairsTo(n, work, plan.realOut, 2.0, nw, plan.trigTable);
+        inverseFrame(n, reinterpret_cast<const double*>(in), work, plan.realOut, nw,
+                     plan.trigTable);
         return;
     }
     work[0] = in[0].re;

@@ -9,6 +9,7 @@
 #include <utility>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// The twiddles of both 16-point leaves, built once per transform so that
 /// no leaf rebuilds them.
@@ -111,4 +112,5 @@ VORLEN_FFT_INLINE void leaf16RotatedPoints(Leaf16Points& v, const Leaf16Twiddles
     dft4Rotated(v[12], v[13], v[14], v[15], t.eighth1, t.eighth3);
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

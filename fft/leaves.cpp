@@ -6,6 +6,7 @@
 #include <utility>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 namespace {
 
 // Straight-line loads and stores with constant indices, so that the block's
@@ -81,4 +82,5 @@ void leaf8Rotated(double* a, const double* w, int32_t nw) noexcept {
     store(a, v);
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

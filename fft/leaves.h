@@ -4,9 +4,12 @@
 // of the whole array puts them in place. Positive exponent throughout.
 #pragma once
 
+#include "kernel_isa.h"
+
 #include <cstdint>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// Y[k] = sum y[j] e^(+2 pi i j k / 16) on 32 doubles; reads cos(pi/4),
 /// cos(pi/8), sin(pi/8) from the segment of length 4 (entry nw - 8).
@@ -23,4 +26,5 @@ void leaf8Plain(double* a, const double* w, int32_t nw) noexcept;
 /// of length 4 (entry nw - 8).
 void leaf8Rotated(double* a, const double* w, int32_t nw) noexcept;
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -11,13 +11,14 @@
 #include <cstdint>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// The twiddles of the 16-point leaves, per lane for the first split.
 struct PairLeafTwiddles {
-    TwP plainLow[2];  ///< plain leaf, points 0 and 1: W^j, W^(3j)
-    TwP plainHigh[2]; ///< plain leaf, points 2 and 3
-    TwP rotatedLow[4];
-    TwP rotatedHigh[4];
+    TwPw plainLow[2];  ///< plain leaf, points 0 and 1: W^j, W^(3j)
+    TwPw plainHigh[2]; ///< plain leaf, points 2 and 3
+    TwPw rotatedLow[4];
+    TwPw rotatedHigh[4];
     Tw eighth1; ///< e^(i pi/4)
     Tw eighth3; ///< e^(3i pi/4)
 };
@@ -39,12 +40,12 @@ inline PairLeafTwiddles makePairLeafTwiddles(const double* w, int32_t nw) noexce
     // Lane by lane the factors of leaf16PlainPoints and leaf16RotatedPoints;
     // point 0 of both leaves takes 1 where those take no factor.
     return PairLeafTwiddles{
-        {TwP{lanes(1.0, c8), lanes(0.0, s8)}, TwP{lanes(1.0, s8), lanes(0.0, c8)}},
-        {TwP{lanes(c, s8), lanes(c, c8)}, TwP{lanes(-c, -c8), lanes(c, -s8)}},
-        {TwP{lanes(1.0, c1), lanes(0.0, s1)}, TwP{lanes(c, s3), lanes(c, c3)},
-         TwP{lanes(1.0, c3), lanes(0.0, s3)}, TwP{lanes(-c, -c1), lanes(c, s1)}},
-        {TwP{lanes(c2, c3), lanes(s2, s3)}, TwP{lanes(s2, s1), lanes(c2, c1)},
-         TwP{lanes(s2, -s1), lanes(c2, c1)}, TwP{lanes(-c2, -s3), lanes(-s2, -c3)}},
+        {widen(TwP{lanes(1.0, c8), lanes(0.0, s8)}), widen(TwP{lanes(1.0, s8), lanes(0.0, c8)})},
+        {widen(TwP{lanes(c, s8), lanes(c, c8)}), widen(TwP{lanes(-c, -c8), lanes(c, -s8)})},
+        {widen(TwP{lanes(1.0, c1), lanes(0.0, s1)}), widen(TwP{lanes(c, s3), lanes(c, c3)}),
+         widen(TwP{lanes(1.0, c3), lanes(0.0, s3)}), widen(TwP{lanes(-c, -c1), lanes(c, s1)})},
+        {widen(TwP{lanes(c2, c3), lanes(s2, s3)}), widen(TwP{lanes(s2, s1), lanes(c2, c1)}),
+         widen(TwP{lanes(s2, -s1), lanes(c2, c1)}), widen(TwP{lanes(-c2, -s3), lanes(-s2, -c3)})},
         twiddle(c, c),
         twiddle(-c, c),
     };
@@ -55,9 +56,9 @@ namespace pairleaf {
 // The plain 4-point transform of the quarter held in (y0, y1) and (y2, y3);
 // its outputs are slots First..First+3 of the leaf.
 template <int32_t First, class Sink>
-VORLEN_FFT_INLINE void finishPlain(Px low, Px high, const Sink& sink) {
-    const Px s = low + high;
-    const Px d = low - high;
+VORLEN_FFT_INLINE void finishPlain(Pw low, Pw high, const Sink& sink) {
+    const Px s = narrow(low + high);
+    const Px d = narrow(low - high);
     Cx x0;
     Cx x2;
     Cx x1;
@@ -72,9 +73,9 @@ VORLEN_FFT_INLINE void finishPlain(Px low, Px high, const Sink& sink) {
 
 // The rotated 4-point transform of the quarter held in (y0, y1), (y2, y3).
 template <int32_t First, class Sink>
-VORLEN_FFT_INLINE void finishRotated(Px low, Px high, Tw eighth1, Tw eighth3, const Sink& sink) {
-    const Px s = plusI(low, high);
-    const Px d = minusI(low, high);
+VORLEN_FFT_INLINE void finishRotated(Pw low, Pw high, Tw eighth1, Tw eighth3, const Sink& sink) {
+    const Px s = narrow(plusI(low, high));
+    const Px d = narrow(minusI(low, high));
     Cx x0;
     Cx x2;
     Cx x1;
@@ -96,15 +97,15 @@ VORLEN_FFT_INLINE void finishRotated(Px low, Px high, Tw eighth1, Tw eighth3, co
 template <class Sink>
 VORLEN_FFT_INLINE void leaf16PlainPairs(const double* a, const PairLeafTwiddles& t,
                                         const Sink& sink) {
-    Px p0 = loadPair(a);
-    Px p2 = loadPair(a + 8);
-    Px p4 = loadPair(a + 16);
-    Px p6 = loadPair(a + 24);
+    Pw p0 = loadPairWide(a);
+    Pw p2 = loadPairWide(a + 8);
+    Pw p4 = loadPairWide(a + 16);
+    Pw p6 = loadPairWide(a + 24);
     splitPlainPairs(p0, p2, p4, p6, t.plainLow[0], t.plainLow[1]);
-    Px p1 = loadPair(a + 4);
-    Px p3 = loadPair(a + 12);
-    Px p5 = loadPair(a + 20);
-    Px p7 = loadPair(a + 28);
+    Pw p1 = loadPairWide(a + 4);
+    Pw p3 = loadPairWide(a + 12);
+    Pw p5 = loadPairWide(a + 20);
+    Pw p7 = loadPairWide(a + 28);
     splitPlainPairs(p1, p3, p5, p7, t.plainHigh[0], t.plainHigh[1]);
     pairleaf::finishPlain<0>(p0, p1, sink);
     pairleaf::finishRotated<4>(p2, p3, t.eighth1, t.eighth3, sink);
@@ -117,16 +118,16 @@ VORLEN_FFT_INLINE void leaf16PlainPairs(const double* a, const PairLeafTwiddles&
 template <class Sink>
 VORLEN_FFT_INLINE void leaf16RotatedPairs(const double* a, const PairLeafTwiddles& t,
                                           const Sink& sink) {
-    Px p0 = loadPair(a);
-    Px p2 = loadPair(a + 8);
-    Px p4 = loadPair(a + 16);
-    Px p6 = loadPair(a + 24);
+    Pw p0 = loadPairWide(a);
+    Pw p2 = loadPairWide(a + 8);
+    Pw p4 = loadPairWide(a + 16);
+    Pw p6 = loadPairWide(a + 24);
     splitRotatedPairs(p0, p2, p4, p6, t.rotatedLow[0], t.rotatedLow[1], t.rotatedLow[2],
                       t.rotatedLow[3]);
-    Px p1 = loadPair(a + 4);
-    Px p3 = loadPair(a + 12);
-    Px p5 = loadPair(a + 20);
-    Px p7 = loadPair(a + 28);
+    Pw p1 = loadPairWide(a + 4);
+    Pw p3 = loadPairWide(a + 12);
+    Pw p5 = loadPairWide(a + 20);
+    Pw p7 = loadPairWide(a + 28);
     splitRotatedPairs(p1, p3, p5, p7, t.rotatedHigh[0], t.rotatedHigh[1], t.rotatedHigh[2],
                       t.rotatedHigh[3]);
     pairleaf::finishPlain<0>(p0, p1, sink);
@@ -135,4 +136,5 @@ VORLEN_FFT_INLINE void leaf16RotatedPairs(const double* a, const PairLeafTwiddle
     pairleaf::finishRotated<12>(p6, p7, t.eighth1, t.eighth3, sink);
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -3,41 +3,42 @@
 #include "point_pairs.h"
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 namespace {
 
 // In the pair layout point j of a block still starts at double 2j when j is
 // even, so quarters keep their offsets of 2q doubles.
 
 template <bool Interleaved>
-VORLEN_FFT_INLINE Px loadQuarterPoint(const double* src, int32_t j) {
-    return Interleaved ? loadInterleaved(src, j) : loadPair(src + 2 * j);
+VORLEN_FFT_INLINE Pw loadQuarterPoint(const double* src, int32_t j) {
+    return Interleaved ? widen(loadInterleaved(src, j)) : loadPairWide(src + 2 * j);
 }
 
 template <bool Interleaved = false>
-VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* a, int32_t j, int32_t q, TwP w1,
-                                    TwP w3) {
-    Px a0 = loadQuarterPoint<Interleaved>(src, j);
-    Px a1 = loadQuarterPoint<Interleaved>(src, j + q);
-    Px a2 = loadQuarterPoint<Interleaved>(src, j + 2 * q);
-    Px a3 = loadQuarterPoint<Interleaved>(src, j + 3 * q);
+VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* a, int32_t j, int32_t q, TwPw w1,
+                                    TwPw w3) {
+    Pw a0 = loadQuarterPoint<Interleaved>(src, j);
+    Pw a1 = loadQuarterPoint<Interleaved>(src, j + q);
+    Pw a2 = loadQuarterPoint<Interleaved>(src, j + 2 * q);
+    Pw a3 = loadQuarterPoint<Interleaved>(src, j + 3 * q);
     splitPlainPairs(a0, a1, a2, a3, w1, w3);
-    storePair(a + 2 * j, a0);
-    storePair(a + 2 * (j + q), a1);
-    storePair(a + 2 * (j + 2 * q), a2);
-    storePair(a + 2 * (j + 3 * q), a3);
+    storePairWide(a + 2 * j, a0);
+    storePairWide(a + 2 * (j + q), a1);
+    storePairWide(a + 2 * (j + 2 * q), a2);
+    storePairWide(a + 2 * (j + 3 * q), a3);
 }
 
-VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, TwP w1, TwP v1, TwP w3,
-                                      TwP v3) {
-    Px a0 = loadPair(a + 2 * j);
-    Px a1 = loadPair(a + 2 * (j + q));
-    Px a2 = loadPair(a + 2 * (j + 2 * q));
-    Px a3 = loadPair(a + 2 * (j + 3 * q));
+VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, TwPw w1, TwPw v1, TwPw w3,
+                                      TwPw v3) {
+    Pw a0 = loadPairWide(a + 2 * j);
+    Pw a1 = loadPairWide(a + 2 * (j + q));
+    Pw a2 = loadPairWide(a + 2 * (j + 2 * q));
+    Pw a3 = loadPairWide(a + 2 * (j + 3 * q));
     splitRotatedPairs(a0, a1, a2, a3, w1, v1, w3, v3);
-    storePair(a + 2 * j, a0);
-    storePair(a + 2 * (j + q), a1);
-    storePair(a + 2 * (j + 2 * q), a2);
-    storePair(a + 2 * (j + 3 * q), a3);
+    storePairWide(a + 2 * j, a0);
+    storePairWide(a + 2 * (j + q), a1);
+    storePairWide(a + 2 * (j + 2 * q), a2);
+    storePairWide(a + 2 * (j + 3 * q), a3);
 }
 
 // The first stage takes the even powers W^(2k) from group k of its segment
@@ -59,8 +60,8 @@ VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, i
     // i conj(W^j) and -i conj(W^(3j)) serve the mirrors.
     const TwP m1{highLow(sines, midSin), highLow(cosines, midCos)};
     const TwP m3{highLow(negSines3, midNegSin3), -highLow(cosines3, midCos3)};
-    splitPlainAt<Interleaved>(src, a, 2 * k, q, w1, w3);
-    splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, m1, m3);
+    splitPlainAt<Interleaved>(src, a, 2 * k, q, widen(w1), widen(w3));
+    splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, widen(m1), widen(m3));
 }
 
 template <bool Interleaved>
@@ -167,22 +168,22 @@ VORLEN_FFT_INLINE void rotatedTwiddles(int32_t m, const double* w, int32_t nw, c
 struct ApplyPlain {
     double* a;
     VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwP w1, TwP w3) const {
-        splitPlainAt(a, a, j, q, w1, w3);
+        splitPlainAt(a, a, j, q, widen(w1), widen(w3));
     }
 };
 
 struct ApplyRotated {
     double* a;
     VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwP w1, TwP v1, TwP w3, TwP v3) const {
-        splitRotatedAt(a, j, q, w1, v1, w3, v3);
+        splitRotatedAt(a, j, q, widen(w1), widen(v1), widen(w3), widen(v3));
     }
 };
 
 struct KeepPlain {
     QuarterTwiddles& t;
     VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwP w1, TwP w3) const {
-        t.plain[j / 2][0] = w1;
-        t.plain[j / 2][1] = w3;
+        t.plain[j / 2][0] = widen(w1);
+        t.plain[j / 2][1] = widen(w3);
     }
 };
 
@@ -190,10 +191,10 @@ struct KeepRotated {
     QuarterTwiddles& t;
     VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwP w1, TwP v1, TwP w3,
                                       TwP v3) const {
-        t.rotated[j / 2][0] = w1;
-        t.rotated[j / 2][1] = v1;
-        t.rotated[j / 2][2] = w3;
-        t.rotated[j / 2][3] = v3;
+        t.rotated[j / 2][0] = widen(w1);
+        t.rotated[j / 2][1] = widen(v1);
+        t.rotated[j / 2][2] = widen(w3);
+        t.rotated[j / 2][3] = widen(v3);
     }
 };
 
@@ -258,4 +259,5 @@ void middleStage2Quarter(double* a, const QuarterTwiddles& t) noexcept {
     }
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

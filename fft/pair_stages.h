@@ -14,6 +14,7 @@
 #include <cstdint>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// `firstStageForward` of the interleaved points at `src`, which stay
 /// intact, written to `a` in the pair layout.
@@ -33,8 +34,8 @@ void middleStage2Pairs(int32_t m, double* a, const double* w, int32_t nw) noexce
 /// built once per transform instead of once per block.
 struct QuarterTwiddles {
     static constexpr int32_t kPoints = 64;
-    TwP plain[kPoints / 8][2];   ///< pair p: W^j, W^(3j) for j = 2p, 2p+1
-    TwP rotated[kPoints / 8][4]; ///< pair p: w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
+    TwPw plain[kPoints / 8][2];   ///< pair p: W^j, W^(3j) for j = 2p, 2p+1
+    TwPw rotated[kPoints / 8][4]; ///< pair p: w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
 };
 
 /// Fills `t` from the table `w` of `nw` entries (nw >= 64).
@@ -46,4 +47,5 @@ void middleStage1Quarter(double* a, const QuarterTwiddles& t) noexcept;
 /// `middleStage2Pairs` of a 64-point block with twiddles from `t`.
 void middleStage2Quarter(double* a, const QuarterTwiddles& t) noexcept;
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -9,7 +9,12 @@
 
 #include <cstdint>
 
+#if VORLEN_FFT_SSE2 && defined(VORLEN_FFT_AVX_BUILD) && defined(__AVX__)
+#include <immintrin.h>
+#endif
+
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 #if VORLEN_FFT_SSE2
 
@@ -223,12 +228,118 @@ VORLEN_FFT_INLINE Px loadInterleaved(const double* a, int32_t j) {
     return v;
 }
 
+// The AVX build holds a pair of points in one register, as it lies in
+// memory: re(2p), re(2p+1), im(2p), im(2p+1). Additions then cover both
+// points at once, and a product costs one shuffle of the halves more than on
+// separate registers. Every lane does what it does there, so the results are
+// the same bits.
+#if VORLEN_FFT_SSE2 && defined(VORLEN_FFT_AVX_BUILD) && defined(__AVX__)
+#define VORLEN_FFT_WIDE 1
+
+/// Two neighbouring points in one AVX register, in the pair layout.
+struct Pw {
+    __m256d v;
+};
+
+/// One twiddle per lane, spread for `Pw`: the real parts in both halves of
+/// `rr`, the imaginary parts in both halves of `ii`, negated in the low one.
+struct TwPw {
+    __m256d rr;
+    __m256d ii;
+};
+
+/// The register with its two halves exchanged.
+VORLEN_FFT_INLINE __m256d halvesSwapped(__m256d a) {
+    return _mm256_permute2f128_pd(a, a, 1);
+}
+/// The low half `lo` and the high half `hi` in one register.
+VORLEN_FFT_INLINE __m256d halves(__m128d lo, __m128d hi) {
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(lo), hi, 1);
+}
+/// A pair in one register.
+VORLEN_FFT_INLINE Pw widen(Px a) {
+    return {halves(a.re.v, a.im.v)};
+}
+/// A pair in two registers.
+VORLEN_FFT_INLINE Px narrow(Pw a) {
+    return {{_mm256_castpd256_pd128(a.v)}, {_mm256_extractf128_pd(a.v, 1)}};
+}
+/// Twiddles spread for `Pw`.
+VORLEN_FFT_INLINE TwPw widen(TwP w) {
+    return {halves(w.re.v, w.re.v), halves((-w.im).v, w.im.v)};
+}
+/// Sum of two pairs.
+VORLEN_FFT_INLINE Pw operator+(Pw a, Pw b) {
+    return {_mm256_add_pd(a.v, b.v)};
+}
+/// Difference of two pairs.
+VORLEN_FFT_INLINE Pw operator-(Pw a, Pw b) {
+    return {_mm256_sub_pd(a.v, b.v)};
+}
+/// i b, exactly: the parts exchanged, the new real parts negated.
+VORLEN_FFT_INLINE Pw timesI(Pw b) {
+    return {_mm256_xor_pd(halvesSwapped(b.v), _mm256_set_pd(0.0, 0.0, -0.0, -0.0))};
+}
+/// a + i b; a.re - b.im rounds as a.re + (-b.im).
+VORLEN_FFT_INLINE Pw plusI(Pw a, Pw b) {
+    return a + timesI(b);
+}
+/// a - i b.
+VORLEN_FFT_INLINE Pw minusI(Pw a, Pw b) {
+    return a - timesI(b);
+}
+/// Product of each lane's twiddle and point; x.re w.re - x.im w.im rounds as
+/// x.re w.re + x.im (-w.im).
+VORLEN_FFT_INLINE Pw operator*(TwPw w, Pw x) {
+    return {_mm256_add_pd(_mm256_mul_pd(x.v, w.rr), _mm256_mul_pd(halvesSwapped(x.v), w.ii))};
+}
+/// Points 2p and 2p+1 of an array in the pair layout, from its double 4p.
+VORLEN_FFT_INLINE Pw loadPairWide(const double* a) {
+    return {_mm256_loadu_pd(a)};
+}
+/// Writes two points to an array in the pair layout at its double 4p.
+VORLEN_FFT_INLINE void storePairWide(double* a, Pw v) {
+    _mm256_storeu_pd(a, v.v);
+}
+
+#else
+#define VORLEN_FFT_WIDE 0
+
+/// Two neighbouring points, as wide as the build holds them.
+using Pw = Px;
+/// Twiddles for `Pw`.
+using TwPw = TwP;
+
+/// A pair as `Pw`.
+VORLEN_FFT_INLINE Pw widen(Px a) {
+    return a;
+}
+/// A `Pw` as a pair.
+VORLEN_FFT_INLINE Px narrow(Pw a) {
+    return a;
+}
+/// Twiddles for `Pw`.
+VORLEN_FFT_INLINE TwPw widen(TwP w) {
+    return w;
+}
+/// Points 2p and 2p+1 of an array in the pair layout, from its double 4p.
+VORLEN_FFT_INLINE Pw loadPairWide(const double* a) {
+    return loadPair(a);
+}
+/// Writes two points to an array in the pair layout at its double 4p.
+VORLEN_FFT_INLINE void storePairWide(double* a, Pw v) {
+    storePair(a, v);
+}
+
+#endif
+
 /// `splitPlain` of butterflies j and j+1, lane by lane.
-VORLEN_FFT_INLINE void splitPlainPairs(Px& a0, Px& a1, Px& a2, Px& a3, TwP w1, TwP w3) {
-    const Px x0 = a0 + a2;
-    const Px x1 = a0 - a2;
-    const Px x2 = a1 + a3;
-    const Px x3 = a1 - a3;
+template <class P, class T>
+VORLEN_FFT_INLINE void splitPlainPairs(P& a0, P& a1, P& a2, P& a3, T w1, T w3) {
+    const P x0 = a0 + a2;
+    const P x1 = a0 - a2;
+    const P x2 = a1 + a3;
+    const P x3 = a1 - a3;
     a0 = x0 + x2;
     a1 = x0 - x2;
     a2 = w1 * plusI(x1, x3);
@@ -236,20 +347,21 @@ VORLEN_FFT_INLINE void splitPlainPairs(Px& a0, Px& a1, Px& a2, Px& a3, TwP w1, T
 }
 
 /// `splitRotated` of butterflies j and j+1, lane by lane.
-VORLEN_FFT_INLINE void splitRotatedPairs(Px& a0, Px& a1, Px& a2, Px& a3, TwP w1, TwP v1, TwP w3,
-                                         TwP v3) {
-    const Px x0 = plusI(a0, a2);
-    const Px x1 = minusI(a0, a2);
-    const Px x2 = plusI(a1, a3);
-    const Px x3 = minusI(a1, a3);
-    const Px y0 = w1 * x0;
-    const Px y2 = v1 * x2;
-    const Px z0 = w3 * x1;
-    const Px z2 = v3 * x3;
+template <class P, class T>
+VORLEN_FFT_INLINE void splitRotatedPairs(P& a0, P& a1, P& a2, P& a3, T w1, T v1, T w3, T v3) {
+    const P x0 = plusI(a0, a2);
+    const P x1 = minusI(a0, a2);
+    const P x2 = plusI(a1, a3);
+    const P x3 = minusI(a1, a3);
+    const P y0 = w1 * x0;
+    const P y2 = v1 * x2;
+    const P z0 = w3 * x1;
+    const P z2 = v3 * x3;
     a0 = y0 + y2;
     a1 = y0 - y2;
     a2 = z0 + z2;
     a3 = z0 - z2;
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -4,6 +4,7 @@
 #include "point_pairs.h"
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 namespace {
 
 // With Z the half-length transform and theta = 2 pi k / n, bin k of the real
@@ -135,4 +136,5 @@ void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* 
     }
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

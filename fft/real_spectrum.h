@@ -4,9 +4,12 @@
 // and doubles 0 and 1 are left to the caller.
 #pragma once
 
+#include "kernel_isa.h"
+
 #include <cstdint>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// After `complexForward`: turns the half-length transform into bins 1..n/2-1.
 /// `c` is the cosine table of `nc` >= n/4 entries.
@@ -22,4 +25,5 @@ void realBackwardPre(int32_t n, double* a, int32_t nc, const double* c) noexcept
 /// `c` is a cosine table of n/4 entries; n >= 16.
 void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* c) noexcept;
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

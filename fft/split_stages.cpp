@@ -3,6 +3,7 @@
 #include "butterflies.h"
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 namespace {
 
 // The first stage of an N-point transform would need a segment of length N/2;
@@ -108,4 +109,5 @@ void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     splitRotatedAt(a, q / 2, q, g1, mirrorOnce(g1), g3, mirrorThrice(g3));
 }
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -6,9 +6,12 @@
 // Twiddles come from the table `w` of `nw` entries (fft_tables.h).
 #pragma once
 
+#include "kernel_isa.h"
+
 #include <cstdint>
 
 namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
 
 /// Splits the whole plain array of n doubles (n/2 >= 32 points), positive
 /// exponent. Uses the segment of length n/8 at entry nw - n/4.
@@ -26,4 +29,5 @@ void middleStage1(int32_t m, double* a, const double* w, int32_t nw) noexcept;
 /// Uses the segment of length m at entry nw - 2m.
 void middleStage2(int32_t m, double* a, const double* w, int32_t nw) noexcept;
 
+} // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft
