@@ -95,6 +95,17 @@ struct LeafScatter {
         constexpr int32_t offset = kReversed16[Slot] * (Points / 16);
         storePoint(out, offset, Conj ? scaledParts(v, scale) : v);
     }
+#if VORLEN_FFT_WIDE
+    /// Slots `Low` and `High` from the halves of `v`, one point each.
+    template <int32_t Low, int32_t High>
+    VORLEN_FFT_INLINE void put2(__m256d v) const {
+        if constexpr (Conj) {
+            v = _mm256_mul_pd(v, halves(scale.v, scale.v));
+        }
+        _mm_storeu_pd(out + 2 * kReversed16[Low] * (Points / 16), _mm256_castpd256_pd128(v));
+        _mm_storeu_pd(out + 2 * kReversed16[High] * (Points / 16), _mm256_extractf128_pd(v, 1));
+    }
+#endif
 };
 
 // 16-point leaves on an array of `Points` points in the pair layout

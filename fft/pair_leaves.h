@@ -21,6 +21,10 @@ struct PairLeafTwiddles {
     TwPw rotatedHigh[4];
     Tw eighth1; ///< e^(i pi/4)
     Tw eighth3; ///< e^(3i pi/4)
+#if VORLEN_FFT_WIDE
+    __m256d eighthsRr; ///< `rr` of eighth1 in the low half, of eighth3 in the high half
+    __m256d eighthsIi; ///< `ii` of the same
+#endif
 };
 
 /// The leaf twiddles from the segments of length 4 and 16 of table `w`
@@ -39,24 +43,71 @@ inline PairLeafTwiddles makePairLeafTwiddles(const double* w, int32_t nw) noexce
     const double s3 = seg16[13];
     // Lane by lane the factors of leaf16PlainPoints and leaf16RotatedPoints;
     // point 0 of both leaves takes 1 where those take no factor.
-    return PairLeafTwiddles{
+    return PairLeafTwiddles {
         {widen(TwP{lanes(1.0, c8), lanes(0.0, s8)}), widen(TwP{lanes(1.0, s8), lanes(0.0, c8)})},
-        {widen(TwP{lanes(c, s8), lanes(c, c8)}), widen(TwP{lanes(-c, -c8), lanes(c, -s8)})},
-        {widen(TwP{lanes(1.0, c1), lanes(0.0, s1)}), widen(TwP{lanes(c, s3), lanes(c, c3)}),
-         widen(TwP{lanes(1.0, c3), lanes(0.0, s3)}), widen(TwP{lanes(-c, -c1), lanes(c, s1)})},
-        {widen(TwP{lanes(c2, c3), lanes(s2, s3)}), widen(TwP{lanes(s2, s1), lanes(c2, c1)}),
-         widen(TwP{lanes(s2, -s1), lanes(c2, c1)}), widen(TwP{lanes(-c2, -s3), lanes(-s2, -c3)})},
-        twiddle(c, c),
-        twiddle(-c, c),
+            {widen(TwP{lanes(c, s8), lanes(c, c8)}), widen(TwP{lanes(-c, -c8), lanes(c, -s8)})},
+            {widen(TwP{lanes(1.0, c1), lanes(0.0, s1)}), widen(TwP{lanes(c, s3), lanes(c, c3)}),
+             widen(TwP{lanes(1.0, c3), lanes(0.0, s3)}), widen(TwP{lanes(-c, -c1), lanes(c, s1)})},
+            {widen(TwP{lanes(c2, c3), lanes(s2, s3)}), widen(TwP{lanes(s2, s1), lanes(c2, c1)}),
+             widen(TwP{lanes(s2, -s1), lanes(c2, c1)}),
+             widen(TwP{lanes(-c2, -s3), lanes(-s2, -c3)})},
+            twiddle(c, c), twiddle(-c, c),
+#if VORLEN_FFT_WIDE
+            halves(twiddle(c, c).rr, twiddle(-c, c).rr),
+            halves(twiddle(c, c).ii, twiddle(-c, c).ii),
+#endif
     };
 }
 
 namespace pairleaf {
 
+#if VORLEN_FFT_WIDE
+
+// The points x0, x1 (in `x01`) and x2, x3 (in `x23`) of a 4-point quarter
+// whose first split gave `s` (x0, x2) and `d` (x1, x3), one interleaved
+// point per half: the last step then does two points per instruction.
+VORLEN_FFT_INLINE void interleaveQuarter(Pw s, Pw d, __m256d& x01, __m256d& x23) {
+    const __m256d re = _mm256_permute2f128_pd(s.v, d.v, 0x20);
+    const __m256d im = _mm256_permute2f128_pd(s.v, d.v, 0x31);
+    x01 = _mm256_unpacklo_pd(re, im);
+    x23 = _mm256_unpackhi_pd(re, im);
+}
+
 // The plain 4-point transform of the quarter held in (y0, y1) and (y2, y3);
 // its outputs are slots First..First+3 of the leaf.
 template <int32_t First, class Sink>
-VORLEN_FFT_INLINE void finishPlain(Pw low, Pw high, const Sink& sink) {
+VORLEN_FFT_INLINE void finishPlain(Pw low, Pw high, const PairLeafTwiddles& /*t*/,
+                                   const Sink& sink) {
+    __m256d x01;
+    __m256d x23;
+    interleaveQuarter(low + high, low - high, x01, x23);
+    // x2 and i x3.
+    const __m256d t =
+        _mm256_xor_pd(_mm256_permute_pd(x23, 0b0110), _mm256_set_pd(0.0, -0.0, 0.0, 0.0));
+    sink.template put2<First, First + 2>(_mm256_add_pd(x01, t));
+    sink.template put2<First + 1, First + 3>(_mm256_sub_pd(x01, t));
+}
+
+// The rotated 4-point transform of the quarter held in (y0, y1), (y2, y3).
+template <int32_t First, class Sink>
+VORLEN_FFT_INLINE void finishRotated(Pw low, Pw high, const PairLeafTwiddles& t, const Sink& sink) {
+    __m256d x01;
+    __m256d x23;
+    interleaveQuarter(plusI(low, high), minusI(low, high), x01, x23);
+    // eighth1 x2 and eighth3 x3, each as `Tw` times `Cx` rounds.
+    const __m256d y = _mm256_add_pd(_mm256_mul_pd(x23, t.eighthsRr),
+                                    _mm256_mul_pd(_mm256_permute_pd(x23, 0b0101), t.eighthsIi));
+    sink.template put2<First, First + 2>(_mm256_add_pd(x01, y));
+    sink.template put2<First + 1, First + 3>(_mm256_sub_pd(x01, y));
+}
+
+#else
+
+// The plain 4-point transform of the quarter held in (y0, y1) and (y2, y3);
+// its outputs are slots First..First+3 of the leaf.
+template <int32_t First, class Sink>
+VORLEN_FFT_INLINE void finishPlain(Pw low, Pw high, const PairLeafTwiddles& /*t*/,
+                                   const Sink& sink) {
     const Px s = narrow(low + high);
     const Px d = narrow(low - high);
     Cx x0;
@@ -73,7 +124,7 @@ VORLEN_FFT_INLINE void finishPlain(Pw low, Pw high, const Sink& sink) {
 
 // The rotated 4-point transform of the quarter held in (y0, y1), (y2, y3).
 template <int32_t First, class Sink>
-VORLEN_FFT_INLINE void finishRotated(Pw low, Pw high, Tw eighth1, Tw eighth3, const Sink& sink) {
+VORLEN_FFT_INLINE void finishRotated(Pw low, Pw high, const PairLeafTwiddles& t, const Sink& sink) {
     const Px s = narrow(plusI(low, high));
     const Px d = narrow(minusI(low, high));
     Cx x0;
@@ -82,13 +133,15 @@ VORLEN_FFT_INLINE void finishRotated(Pw low, Pw high, Tw eighth1, Tw eighth3, co
     Cx x3;
     splitLanes(s.re, s.im, x0, x2);
     splitLanes(d.re, d.im, x1, x3);
-    const Cx y2 = eighth1 * x2;
-    const Cx z2 = eighth3 * x3;
+    const Cx y2 = t.eighth1 * x2;
+    const Cx z2 = t.eighth3 * x3;
     sink.template put<First>(x0 + y2);
     sink.template put<First + 1>(x0 - y2);
     sink.template put<First + 2>(x1 + z2);
     sink.template put<First + 3>(x1 - z2);
 }
+
+#endif
 
 } // namespace pairleaf
 
@@ -107,10 +160,10 @@ VORLEN_FFT_INLINE void leaf16PlainPairs(const double* a, const PairLeafTwiddles&
     Pw p5 = loadPairWide(a + 20);
     Pw p7 = loadPairWide(a + 28);
     splitPlainPairs(p1, p3, p5, p7, t.plainHigh[0], t.plainHigh[1]);
-    pairleaf::finishPlain<0>(p0, p1, sink);
-    pairleaf::finishRotated<4>(p2, p3, t.eighth1, t.eighth3, sink);
-    pairleaf::finishPlain<8>(p4, p5, sink);
-    pairleaf::finishPlain<12>(p6, p7, sink);
+    pairleaf::finishPlain<0>(p0, p1, t, sink);
+    pairleaf::finishRotated<4>(p2, p3, t, sink);
+    pairleaf::finishPlain<8>(p4, p5, t, sink);
+    pairleaf::finishPlain<12>(p6, p7, t, sink);
 }
 
 /// Y[k] = sum y[j] e^(+2 pi i j (2k+1) / 32) of the 16 points at `a` (pair
@@ -130,10 +183,10 @@ VORLEN_FFT_INLINE void leaf16RotatedPairs(const double* a, const PairLeafTwiddle
     Pw p7 = loadPairWide(a + 28);
     splitRotatedPairs(p1, p3, p5, p7, t.rotatedHigh[0], t.rotatedHigh[1], t.rotatedHigh[2],
                       t.rotatedHigh[3]);
-    pairleaf::finishPlain<0>(p0, p1, sink);
-    pairleaf::finishRotated<4>(p2, p3, t.eighth1, t.eighth3, sink);
-    pairleaf::finishPlain<8>(p4, p5, sink);
-    pairleaf::finishRotated<12>(p6, p7, t.eighth1, t.eighth3, sink);
+    pairleaf::finishPlain<0>(p0, p1, t, sink);
+    pairleaf::finishRotated<4>(p2, p3, t, sink);
+    pairleaf::finishPlain<8>(p4, p5, t, sink);
+    pairleaf::finishRotated<12>(p6, p7, t, sink);
 }
 
 } // namespace VORLEN_FFT_ISA

@@ -66,6 +66,53 @@ VORLEN_FFT_INLINE void convertTwoPoints(const double* in, double* a, int32_t k, 
 }
 #endif
 
+#if VORLEN_FFT_WIDE
+// Points k to k+3 at once, as convertTwoPoints does two. The lanes hold the
+// points k, k+2, k+1, k+3 and their mirrors, the order that unpacking
+// interleaved points in one register's halves gives.
+template <bool Backward>
+VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k, int32_t points,
+                                         const double* c, int32_t nc) {
+    const int32_t m = points - k;
+    const __m256d p0 = _mm256_loadu_pd(in + 2 * k);
+    const __m256d p1 = _mm256_loadu_pd(in + 2 * k + 4);
+    // Points m-1, m and m-3, m-2; their halves exchanged give m, m-2, m-1, m-3.
+    const __m256d q0 = _mm256_loadu_pd(in + 2 * m - 2);
+    const __m256d q1 = _mm256_loadu_pd(in + 2 * m - 6);
+    const __m256d ar = _mm256_unpacklo_pd(p0, p1);
+    const __m256d ai = _mm256_unpackhi_pd(p0, p1);
+    const __m256d br = halvesSwapped(_mm256_unpacklo_pd(q0, q1));
+    const __m256d bi = halvesSwapped(_mm256_unpackhi_pd(q0, q1));
+    // 0.5 cos of k, k+2, k+1, k+3 and 0.5 sin, read backwards from the end.
+    const __m128d cLow = _mm_loadu_pd(c + k);
+    const __m128d cHigh = _mm_loadu_pd(c + k + 2);
+    const __m256d wi = halves(_mm_unpacklo_pd(cLow, cHigh), _mm_unpackhi_pd(cLow, cHigh));
+    const __m128d sLow = _mm_loadu_pd(c + nc - k - 3);
+    const __m128d sHigh = _mm_loadu_pd(c + nc - k - 1);
+    const __m256d sines = halves(_mm_unpackhi_pd(sHigh, sLow), _mm_unpacklo_pd(sHigh, sLow));
+    const __m256d wr = _mm256_sub_pd(_mm256_set1_pd(0.5), sines);
+    const __m256d xr = _mm256_sub_pd(ar, br);
+    const __m256d xi = _mm256_add_pd(ai, bi);
+    __m256d yr;
+    __m256d yi;
+    if constexpr (Backward) {
+        yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
+        yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
+    } else {
+        yr = _mm256_sub_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
+        yi = _mm256_add_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
+    }
+    const __m256d nar = _mm256_sub_pd(ar, yr);
+    const __m256d nai = _mm256_sub_pd(ai, yi);
+    const __m256d nbr = halvesSwapped(_mm256_add_pd(br, yr));
+    const __m256d nbi = halvesSwapped(_mm256_sub_pd(bi, yi));
+    _mm256_storeu_pd(a + 2 * k, _mm256_unpacklo_pd(nar, nai));
+    _mm256_storeu_pd(a + 2 * k + 4, _mm256_unpackhi_pd(nar, nai));
+    _mm256_storeu_pd(a + 2 * m - 2, _mm256_unpacklo_pd(nbr, nbi));
+    _mm256_storeu_pd(a + 2 * m - 6, _mm256_unpackhi_pd(nbr, nbi));
+}
+#endif
+
 template <bool Backward>
 void convert(int32_t n, const double* in, double* a, int32_t nc, const double* c) noexcept {
     const int32_t step = 4 * nc / n;
@@ -74,7 +121,13 @@ void convert(int32_t n, const double* in, double* a, int32_t nc, const double* c
 #if VORLEN_FFT_SSE2
     if (step == 1 && n >= 8) {
         convertPoint<Backward>(in, a, 1, points, 0.5 - c[nc - 1], c[1]);
-        for (k = 2; k + 1 < n / 4; k += 2) {
+        k = 2;
+#if VORLEN_FFT_WIDE
+        for (; k + 3 < n / 4; k += 4) {
+            convertFourPoints<Backward>(in, a, k, points, c, nc);
+        }
+#endif
+        for (; k + 1 < n / 4; k += 2) {
             convertTwoPoints<Backward>(in, a, k, points, c, nc);
         }
     }
