@@ -11,7 +11,7 @@ namespace {
 
 template <bool Interleaved>
 VORLEN_FFT_INLINE Pw loadQuarterPoint(const double* src, int32_t j) {
-    return Interleaved ? widen(loadInterleaved(src, j)) : loadPairWide(src + 2 * j);
+    return Interleaved ? loadInterleavedWide(src, j) : loadPairWide(src + 2 * j);
 }
 
 template <bool Interleaved = false>
@@ -47,10 +47,48 @@ VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, TwPw w1, 
 // from W^(2k), W^(2k+1) and W^(2k+2). The lanes of `cosines` and `sines`
 // hold the cosines and sines of W^(2k) and W^(2k+2); those of `cosines3`
 // and `negSines3` the cosines and negated sines of W^(6k) and W^(6k+6).
+#if VORLEN_FFT_WIDE
+// The same pass with the twiddles spread for `Pw` straight away: the low
+// halves of `cosines` and `sines` hold the cosines and sines of W^(2k) and
+// W^(2k+2), their high halves the cosines and negated sines of W^(6k) and
+// W^(6k+6); `midScales` holds the mid-point scale of W in its low half and
+// that of W^3 in its high half.
+template <bool Interleaved>
+VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, int32_t q,
+                                      __m256d cosines, __m256d sines, __m256d midScales) {
+    const __m256d midCos =
+        _mm256_mul_pd(_mm256_add_pd(cosines, _mm256_permute_pd(cosines, 0b0101)), midScales);
+    const __m256d midSin =
+        _mm256_mul_pd(_mm256_add_pd(sines, _mm256_permute_pd(sines, 0b0101)), midScales);
+    const __m256d lowSign = _mm256_set_pd(0.0, 0.0, -0.0, -0.0);
+    const __m256d highSign = _mm256_set_pd(-0.0, -0.0, 0.0, 0.0);
+    // Halves: W^j and W^(3j) (negated sine) for j = 2k, 2k+1; then the
+    // mirrors' i conj(W^j) and -i conj(W^(3j)) for j = 2k+2, 2k+1.
+    const __m256d re = _mm256_unpacklo_pd(cosines, midCos);
+    const __m256d im = _mm256_unpacklo_pd(sines, midSin);
+    const __m256d mirrorRe = _mm256_unpackhi_pd(sines, midSin);
+    const __m256d mirrorIm = _mm256_unpackhi_pd(cosines, midCos);
+    const TwPw w1{_mm256_permute2f128_pd(re, re, 0x00),
+                  _mm256_xor_pd(_mm256_permute2f128_pd(im, im, 0x00), lowSign)};
+    const TwPw w3{_mm256_permute2f128_pd(re, re, 0x11),
+                  _mm256_xor_pd(_mm256_permute2f128_pd(im, im, 0x11), highSign)};
+    const TwPw m1{_mm256_permute2f128_pd(mirrorRe, mirrorRe, 0x00),
+                  _mm256_xor_pd(_mm256_permute2f128_pd(mirrorIm, mirrorIm, 0x00), lowSign)};
+    const TwPw m3{_mm256_permute2f128_pd(mirrorRe, mirrorRe, 0x11),
+                  _mm256_xor_pd(_mm256_permute2f128_pd(mirrorIm, mirrorIm, 0x11), highSign)};
+    splitPlainAt<Interleaved>(src, a, 2 * k, q, w1, w3);
+    splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, m1, m3);
+}
+#endif
+
 template <bool Interleaved>
 VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, int32_t q,
                                       V2 cosines, V2 sines, V2 cosines3, V2 negSines3, V2 midScale1,
                                       V2 midScale3) {
+#if VORLEN_FFT_WIDE
+    firstStagePass<Interleaved>(src, a, k, q, halves(cosines.v, cosines3.v),
+                                halves(sines.v, negSines3.v), halves(midScale1.v, midScale3.v));
+#else
     const V2 midCos = (cosines + swapped(cosines)) * midScale1;
     const V2 midSin = (sines + swapped(sines)) * midScale1;
     const V2 midCos3 = (cosines3 + swapped(cosines3)) * midScale3;
@@ -62,6 +100,7 @@ VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, i
     const TwP m3{highLow(negSines3, midNegSin3), -highLow(cosines3, midCos3)};
     splitPlainAt<Interleaved>(src, a, 2 * k, q, widen(w1), widen(w3));
     splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, widen(m1), widen(m3));
+#endif
 }
 
 template <bool Interleaved>
@@ -79,6 +118,16 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
         firstStagePass<Interleaved>(src, a, 0, q, lanes(1.0, g[0]), lanes(0.0, g[1]),
                                     lanes(1.0, g[2]), lanes(0.0, g[3]), midScale1, midScale3);
     }
+#if VORLEN_FFT_WIDE
+    const __m256d midScales = halves(midScale1.v, midScale3.v);
+    for (int32_t k = 1; k < last; ++k) {
+        const double* g = seg + 4 * k;
+        const __m256d even = _mm256_loadu_pd(g);
+        const __m256d next = _mm256_loadu_pd(g + 4);
+        firstStagePass<Interleaved>(src, a, k, q, _mm256_unpacklo_pd(even, next),
+                                    _mm256_unpackhi_pd(even, next), midScales);
+    }
+#else
     for (int32_t k = 1; k < last; ++k) {
         const double* g = seg + 4 * k;
         const V2 even = load2(g);
@@ -88,6 +137,7 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
         firstStagePass<Interleaved>(src, a, k, q, lows(even, next), highs(even, next),
                                     lows(even3, next3), highs(even3, next3), midScale1, midScale3);
     }
+#endif
     {
         // W^(q/2) = e^(i pi/4) and W^(3q/2) = e^(3i pi/4) are not table groups.
         const double* g = seg + 4 * last;
