@@ -48,6 +48,18 @@ VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, TwPw w1, 
 // hold the cosines and sines of W^(2k) and W^(2k+2); those of `cosines3`
 // and `negSines3` the cosines and negated sines of W^(6k) and W^(6k+6).
 #if VORLEN_FFT_WIDE
+// Twiddles for `Pw` from registers that hold one twiddle per lane as real
+// parts `re` and imaginary parts `im`: the low halves give `first`, the high
+// halves give `second`, whose imaginary parts `im` holds negated.
+VORLEN_FFT_INLINE void spreadTwiddles(__m256d re, __m256d im, TwPw& first, TwPw& second) {
+    const __m256d lowSign = _mm256_set_pd(0.0, 0.0, -0.0, -0.0);
+    const __m256d highSign = _mm256_set_pd(-0.0, -0.0, 0.0, 0.0);
+    first = {_mm256_permute2f128_pd(re, re, 0x00),
+             _mm256_xor_pd(_mm256_permute2f128_pd(im, im, 0x00), lowSign)};
+    second = {_mm256_permute2f128_pd(re, re, 0x11),
+              _mm256_xor_pd(_mm256_permute2f128_pd(im, im, 0x11), highSign)};
+}
+
 // The same pass with the twiddles spread for `Pw` straight away: the low
 // halves of `cosines` and `sines` hold the cosines and sines of W^(2k) and
 // W^(2k+2), their high halves the cosines and negated sines of W^(6k) and
@@ -60,22 +72,14 @@ VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, i
         _mm256_mul_pd(_mm256_add_pd(cosines, _mm256_permute_pd(cosines, 0b0101)), midScales);
     const __m256d midSin =
         _mm256_mul_pd(_mm256_add_pd(sines, _mm256_permute_pd(sines, 0b0101)), midScales);
-    const __m256d lowSign = _mm256_set_pd(0.0, 0.0, -0.0, -0.0);
-    const __m256d highSign = _mm256_set_pd(-0.0, -0.0, 0.0, 0.0);
     // Halves: W^j and W^(3j) (negated sine) for j = 2k, 2k+1; then the
     // mirrors' i conj(W^j) and -i conj(W^(3j)) for j = 2k+2, 2k+1.
-    const __m256d re = _mm256_unpacklo_pd(cosines, midCos);
-    const __m256d im = _mm256_unpacklo_pd(sines, midSin);
-    const __m256d mirrorRe = _mm256_unpackhi_pd(sines, midSin);
-    const __m256d mirrorIm = _mm256_unpackhi_pd(cosines, midCos);
-    const TwPw w1{_mm256_permute2f128_pd(re, re, 0x00),
-                  _mm256_xor_pd(_mm256_permute2f128_pd(im, im, 0x00), lowSign)};
-    const TwPw w3{_mm256_permute2f128_pd(re, re, 0x11),
-                  _mm256_xor_pd(_mm256_permute2f128_pd(im, im, 0x11), highSign)};
-    const TwPw m1{_mm256_permute2f128_pd(mirrorRe, mirrorRe, 0x00),
-                  _mm256_xor_pd(_mm256_permute2f128_pd(mirrorIm, mirrorIm, 0x00), lowSign)};
-    const TwPw m3{_mm256_permute2f128_pd(mirrorRe, mirrorRe, 0x11),
-                  _mm256_xor_pd(_mm256_permute2f128_pd(mirrorIm, mirrorIm, 0x11), highSign)};
+    TwPw w1;
+    TwPw w3;
+    TwPw m1;
+    TwPw m3;
+    spreadTwiddles(_mm256_unpacklo_pd(cosines, midCos), _mm256_unpacklo_pd(sines, midSin), w1, w3);
+    spreadTwiddles(_mm256_unpackhi_pd(sines, midSin), _mm256_unpackhi_pd(cosines, midCos), m1, m3);
     splitPlainAt<Interleaved>(src, a, 2 * k, q, w1, w3);
     splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, m1, m3);
 }
@@ -155,32 +159,57 @@ VORLEN_FFT_INLINE void plainTwiddles(int32_t m, const double* w, int32_t nw, con
     const double c = seg[1];
     {
         const double* g = seg + 4;
-        apply(0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])},
-              TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])});
+        apply(0, q, widen(TwP{lanes(1.0, g[0]), lanes(0.0, g[1])}),
+              widen(TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])}));
     }
     // Group j holds W^j and conj(W^(3j)) for 0 < j < q/2.
+#if VORLEN_FFT_WIDE
+    for (int32_t j = 2; j < q / 2; j += 2) {
+        const __m256d g0 = _mm256_loadu_pd(seg + 4 * j);
+        const __m256d g1 = _mm256_loadu_pd(seg + 4 * j + 4);
+        TwPw w1;
+        TwPw w3;
+        spreadTwiddles(_mm256_unpacklo_pd(g0, g1), _mm256_unpackhi_pd(g0, g1), w1, w3);
+        apply(j, q, w1, w3);
+    }
+#else
     for (int32_t j = 2; j < q / 2; j += 2) {
         const double* g = seg + 4 * j;
         const V2 g0 = load2(g);
         const V2 g1 = load2(g + 4);
         const V2 g03 = load2(g + 2);
         const V2 g13 = load2(g + 6);
-        apply(j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{lows(g03, g13), -highs(g03, g13)});
+        apply(j, q, widen(TwP{lows(g0, g1), highs(g0, g1)}),
+              widen(TwP{lows(g03, g13), -highs(g03, g13)}));
     }
+#endif
     {
         // e^(i pi/4) and e^(3i pi/4), then the mirror of group q/2 - 1.
         const double* g = seg + 2 * q - 4;
-        apply(q / 2, q, TwP{lanes(c, g[1]), lanes(c, g[0])}, TwP{lanes(-c, g[3]), lanes(c, -g[2])});
+        apply(q / 2, q, widen(TwP{lanes(c, g[1]), lanes(c, g[0])}),
+              widen(TwP{lanes(-c, g[3]), lanes(c, -g[2])}));
     }
     // W^j = i conj(W^(q-j)) and W^(3j) = -i conj(W^(3(q-j))).
+#if VORLEN_FFT_WIDE
+    for (int32_t j = q / 2 + 2; j < q; j += 2) {
+        const __m256d g0 = _mm256_loadu_pd(seg + 4 * (q - j));
+        const __m256d g1 = _mm256_loadu_pd(seg + 4 * (q - j) - 4);
+        TwPw w1;
+        TwPw w3;
+        spreadTwiddles(_mm256_unpackhi_pd(g0, g1), _mm256_unpacklo_pd(g0, g1), w1, w3);
+        apply(j, q, w1, w3);
+    }
+#else
     for (int32_t j = q / 2 + 2; j < q; j += 2) {
         const double* g = seg + 4 * (q - j);
         const V2 g0 = load2(g);
         const V2 g1 = load2(g - 4);
         const V2 g03 = load2(g + 2);
         const V2 g13 = load2(g - 2);
-        apply(j, q, TwP{highs(g0, g1), lows(g0, g1)}, TwP{highs(g03, g13), -lows(g03, g13)});
+        apply(j, q, widen(TwP{highs(g0, g1), lows(g0, g1)}),
+              widen(TwP{highs(g03, g13), -lows(g03, g13)}));
     }
+#endif
 }
 
 // Calls apply(j, q, w1, v1, w3, v3) for every pair j of a rotated split of
@@ -194,11 +223,28 @@ VORLEN_FFT_INLINE void rotatedTwiddles(int32_t m, const double* w, int32_t nw, c
         // Point 0 needs w^0 = 1 and e^(i pi/4), e^(3i pi/4) (not table groups).
         const double* g = seg + 4;
         const double* h = seg + 4 * (q - 1);
-        apply(0, q, TwP{lanes(1.0, g[0]), lanes(0.0, g[1])}, TwP{lanes(c, h[1]), lanes(c, h[0])},
-              TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])}, TwP{lanes(-c, h[3]), lanes(c, -h[2])});
+        apply(0, q, widen(TwP{lanes(1.0, g[0]), lanes(0.0, g[1])}),
+              widen(TwP{lanes(c, h[1]), lanes(c, h[0])}),
+              widen(TwP{lanes(1.0, g[2]), lanes(0.0, -g[3])}),
+              widen(TwP{lanes(-c, h[3]), lanes(c, -h[2])}));
     }
     // Group j gives w^j and w^(3j); group q - j gives e^(i pi/4) w^j =
     // i conj(w^(q-j)) and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
+#if VORLEN_FFT_WIDE
+    for (int32_t j = 2; j < q; j += 2) {
+        const __m256d g0 = _mm256_loadu_pd(seg + 4 * j);
+        const __m256d g1 = _mm256_loadu_pd(seg + 4 * j + 4);
+        const __m256d h0 = _mm256_loadu_pd(seg + 4 * (q - j));
+        const __m256d h1 = _mm256_loadu_pd(seg + 4 * (q - j) - 4);
+        TwPw w1;
+        TwPw v1;
+        TwPw w3;
+        TwPw v3;
+        spreadTwiddles(_mm256_unpacklo_pd(g0, g1), _mm256_unpackhi_pd(g0, g1), w1, w3);
+        spreadTwiddles(_mm256_unpackhi_pd(h0, h1), _mm256_unpacklo_pd(h0, h1), v1, v3);
+        apply(j, q, w1, v1, w3, v3);
+    }
+#else
     for (int32_t j = 2; j < q; j += 2) {
         const double* g = seg + 4 * j;
         const double* h = seg + 4 * (q - j);
@@ -210,41 +256,44 @@ VORLEN_FFT_INLINE void rotatedTwiddles(int32_t m, const double* w, int32_t nw, c
         const V2 h1 = load2(h - 4);
         const V2 h03 = load2(h + 2);
         const V2 h13 = load2(h - 2);
-        apply(j, q, TwP{lows(g0, g1), highs(g0, g1)}, TwP{highs(h0, h1), lows(h0, h1)},
-              TwP{lows(g03, g13), -highs(g03, g13)}, TwP{highs(h03, h13), -lows(h03, h13)});
+        apply(j, q, widen(TwP{lows(g0, g1), highs(g0, g1)}),
+              widen(TwP{highs(h0, h1), lows(h0, h1)}), widen(TwP{lows(g03, g13), -highs(g03, g13)}),
+              widen(TwP{highs(h03, h13), -lows(h03, h13)}));
     }
+#endif
 }
 
 struct ApplyPlain {
     double* a;
-    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwP w1, TwP w3) const {
-        splitPlainAt(a, a, j, q, widen(w1), widen(w3));
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwPw w1, TwPw w3) const {
+        splitPlainAt(a, a, j, q, w1, w3);
     }
 };
 
 struct ApplyRotated {
     double* a;
-    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwP w1, TwP v1, TwP w3, TwP v3) const {
-        splitRotatedAt(a, j, q, widen(w1), widen(v1), widen(w3), widen(v3));
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwPw w1, TwPw v1, TwPw w3,
+                                      TwPw v3) const {
+        splitRotatedAt(a, j, q, w1, v1, w3, v3);
     }
 };
 
 struct KeepPlain {
     QuarterTwiddles& t;
-    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwP w1, TwP w3) const {
-        t.plain[j / 2][0] = widen(w1);
-        t.plain[j / 2][1] = widen(w3);
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwPw w1, TwPw w3) const {
+        t.plain[j / 2][0] = w1;
+        t.plain[j / 2][1] = w3;
     }
 };
 
 struct KeepRotated {
     QuarterTwiddles& t;
-    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwP w1, TwP v1, TwP w3,
-                                      TwP v3) const {
-        t.rotated[j / 2][0] = widen(w1);
-        t.rotated[j / 2][1] = widen(v1);
-        t.rotated[j / 2][2] = widen(w3);
-        t.rotated[j / 2][3] = widen(v3);
+    VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, TwPw w1, TwPw v1, TwPw w3,
+                                      TwPw v3) const {
+        t.rotated[j / 2][0] = w1;
+        t.rotated[j / 2][1] = v1;
+        t.rotated[j / 2][2] = w3;
+        t.rotated[j / 2][3] = v3;
     }
 };
 
