@@ -22,8 +22,8 @@ struct PairLeafTwiddles {
     Tw eighth1; ///< e^(i pi/4)
     Tw eighth3; ///< e^(3i pi/4)
 #if VORLEN_FFT_WIDE
-    __m256d eighthsRr; ///< `rr` of eighth1 in the low half, of eighth3 in the high half
-    __m256d eighthsIi; ///< `ii` of the same
+    __m256d eighthsRr{}; ///< `rr` of eighth1 in the low half, of eighth3 in the high half
+    __m256d eighthsIi{}; ///< `ii` of the same
 #endif
 };
 
@@ -43,20 +43,21 @@ inline PairLeafTwiddles makePairLeafTwiddles(const double* w, int32_t nw) noexce
     const double s3 = seg16[13];
     // Lane by lane the factors of leaf16PlainPoints and leaf16RotatedPoints;
     // point 0 of both leaves takes 1 where those take no factor.
-    return PairLeafTwiddles {
+    PairLeafTwiddles t{
         {widen(TwP{lanes(1.0, c8), lanes(0.0, s8)}), widen(TwP{lanes(1.0, s8), lanes(0.0, c8)})},
-            {widen(TwP{lanes(c, s8), lanes(c, c8)}), widen(TwP{lanes(-c, -c8), lanes(c, -s8)})},
-            {widen(TwP{lanes(1.0, c1), lanes(0.0, s1)}), widen(TwP{lanes(c, s3), lanes(c, c3)}),
-             widen(TwP{lanes(1.0, c3), lanes(0.0, s3)}), widen(TwP{lanes(-c, -c1), lanes(c, s1)})},
-            {widen(TwP{lanes(c2, c3), lanes(s2, s3)}), widen(TwP{lanes(s2, s1), lanes(c2, c1)}),
-             widen(TwP{lanes(s2, -s1), lanes(c2, c1)}),
-             widen(TwP{lanes(-c2, -s3), lanes(-s2, -c3)})},
-            twiddle(c, c), twiddle(-c, c),
-#if VORLEN_FFT_WIDE
-            halves(twiddle(c, c).rr, twiddle(-c, c).rr),
-            halves(twiddle(c, c).ii, twiddle(-c, c).ii),
-#endif
+        {widen(TwP{lanes(c, s8), lanes(c, c8)}), widen(TwP{lanes(-c, -c8), lanes(c, -s8)})},
+        {widen(TwP{lanes(1.0, c1), lanes(0.0, s1)}), widen(TwP{lanes(c, s3), lanes(c, c3)}),
+         widen(TwP{lanes(1.0, c3), lanes(0.0, s3)}), widen(TwP{lanes(-c, -c1), lanes(c, s1)})},
+        {widen(TwP{lanes(c2, c3), lanes(s2, s3)}), widen(TwP{lanes(s2, s1), lanes(c2, c1)}),
+         widen(TwP{lanes(s2, -s1), lanes(c2, c1)}), widen(TwP{lanes(-c2, -s3), lanes(-s2, -c3)})},
+        twiddle(c, c),
+        twiddle(-c, c),
     };
+#if VORLEN_FFT_WIDE
+    t.eighthsRr = halves(t.eighth1.rr, t.eighth3.rr);
+    t.eighthsIi = halves(t.eighth1.ii, t.eighth3.ii);
+#endif
+    return t;
 }
 
 namespace pairleaf {
