@@ -67,11 +67,22 @@ VORLEN_FFT_INLINE void convertTwoPoints(const double* in, double* a, int32_t k, 
 #endif
 
 #if VORLEN_FFT_WIDE
-// Points k to k+3 at once, as convertTwoPoints does two. The lanes hold the
-// points k, k+2, k+1, k+3 and their mirrors, the order that unpacking
-// interleaved points in one register's halves gives.
+// Points k to k+3 and their mirrors, with the conversion's correction y. The
+// lanes hold the points k, k+2, k+1, k+3 and the mirrors N-k, N-k-2, N-k-1,
+// N-k-3: the order that unpacking interleaved points gives.
+struct FourPoints {
+    __m256d ar; ///< real parts of the points
+    __m256d ai; ///< imaginary parts of the points
+    __m256d br; ///< real parts of the mirrors
+    __m256d bi; ///< imaginary parts of the mirrors
+    __m256d yr; ///< real parts of y
+    __m256d yi; ///< imaginary parts of y
+};
+
+// The operations of convertPoint on four points, rounded alike. Needs a step
+// of 1 in the cosine table (nc = n/4).
 template <bool Backward>
-VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k, int32_t points,
+VORLEN_FFT_INLINE FourPoints convertFour(const double* in, int32_t k, int32_t points,
                                          const double* c, int32_t nc) {
     const int32_t m = points - k;
     const __m256d p0 = _mm256_loadu_pd(in + 2 * k);
@@ -79,10 +90,11 @@ VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k,
     // Points m-1, m and m-3, m-2; their halves exchanged give m, m-2, m-1, m-3.
     const __m256d q0 = _mm256_loadu_pd(in + 2 * m - 2);
     const __m256d q1 = _mm256_loadu_pd(in + 2 * m - 6);
-    const __m256d ar = _mm256_unpacklo_pd(p0, p1);
-    const __m256d ai = _mm256_unpackhi_pd(p0, p1);
-    const __m256d br = halvesSwapped(_mm256_unpacklo_pd(q0, q1));
-    const __m256d bi = halvesSwapped(_mm256_unpackhi_pd(q0, q1));
+    FourPoints f;
+    f.ar = _mm256_unpacklo_pd(p0, p1);
+    f.ai = _mm256_unpackhi_pd(p0, p1);
+    f.br = halvesSwapped(_mm256_unpacklo_pd(q0, q1));
+    f.bi = halvesSwapped(_mm256_unpackhi_pd(q0, q1));
     // 0.5 cos of k, k+2, k+1, k+3 and 0.5 sin, read backwards from the end.
     const __m128d cLow = _mm_loadu_pd(c + k);
     const __m128d cHigh = _mm_loadu_pd(c + k + 2);
@@ -91,21 +103,28 @@ VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k,
     const __m128d sHigh = _mm_loadu_pd(c + nc - k - 1);
     const __m256d sines = halves(_mm_unpackhi_pd(sHigh, sLow), _mm_unpacklo_pd(sHigh, sLow));
     const __m256d wr = _mm256_sub_pd(_mm256_set1_pd(0.5), sines);
-    const __m256d xr = _mm256_sub_pd(ar, br);
-    const __m256d xi = _mm256_add_pd(ai, bi);
-    __m256d yr;
-    __m256d yi;
+    const __m256d xr = _mm256_sub_pd(f.ar, f.br);
+    const __m256d xi = _mm256_add_pd(f.ai, f.bi);
     if constexpr (Backward) {
-        yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
-        yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
+        f.yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
+        f.yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
     } else {
-        yr = _mm256_sub_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
-        yi = _mm256_add_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
+        f.yr = _mm256_sub_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
+        f.yi = _mm256_add_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
     }
-    const __m256d nar = _mm256_sub_pd(ar, yr);
-    const __m256d nai = _mm256_sub_pd(ai, yi);
-    const __m256d nbr = halvesSwapped(_mm256_add_pd(br, yr));
-    const __m256d nbi = halvesSwapped(_mm256_sub_pd(bi, yi));
+    return f;
+}
+
+// Points k to k+3 at once, as convertTwoPoints does two.
+template <bool Backward>
+VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k, int32_t points,
+                                         const double* c, int32_t nc) {
+    const int32_t m = points - k;
+    const FourPoints f = convertFour<Backward>(in, k, points, c, nc);
+    const __m256d nar = _mm256_sub_pd(f.ar, f.yr);
+    const __m256d nai = _mm256_sub_pd(f.ai, f.yi);
+    const __m256d nbr = halvesSwapped(_mm256_add_pd(f.br, f.yr));
+    const __m256d nbi = halvesSwapped(_mm256_sub_pd(f.bi, f.yi));
     _mm256_storeu_pd(a + 2 * k, _mm256_unpacklo_pd(nar, nai));
     _mm256_storeu_pd(a + 2 * k + 4, _mm256_unpackhi_pd(nar, nai));
     _mm256_storeu_pd(a + 2 * m - 2, _mm256_unpacklo_pd(nbr, nbi));
@@ -166,7 +185,31 @@ void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* 
     // Points k, k+1 fill one pair; their mirrors m = N-k and m-1 are the
     // first lane of pair m/2 and the second of pair m/2 - 1. Negating an
     // imaginary part costs nothing here: the subtraction swaps its operands.
-    for (int32_t k = 2; k + 1 < n / 4; k += 2) {
+    int32_t k = 2;
+#if VORLEN_FFT_WIDE
+    // Points k..k+3 fill two pairs; of their mirrors, m-2 and m-1 fill one,
+    // m is the first lane of pair m/2 and m-3 the second of pair m/2 - 2.
+    for (; k + 3 < n / 4; k += 4) {
+        const int32_t m = points - k;
+        const FourPoints f = convertFour<true>(in, k, points, c, nc);
+        const __m256d re = _mm256_sub_pd(f.ar, f.yr);
+        const __m256d im = _mm256_sub_pd(f.yi, f.ai);
+        const __m256d lo = _mm256_permute2f128_pd(re, im, 0x20);
+        const __m256d hi = _mm256_permute2f128_pd(re, im, 0x31);
+        _mm256_storeu_pd(a + 2 * k, _mm256_unpacklo_pd(lo, hi));
+        _mm256_storeu_pd(a + 2 * k + 4, _mm256_unpackhi_pd(lo, hi));
+        const __m256d mre = _mm256_add_pd(f.br, f.yr);
+        const __m256d mim = _mm256_sub_pd(f.yi, f.bi);
+        const __m256d mlo = _mm256_permute2f128_pd(mre, mim, 0x20);
+        const __m256d mhi = _mm256_permute2f128_pd(mre, mim, 0x31);
+        _mm256_storeu_pd(a + 2 * m - 4, _mm256_shuffle_pd(mlo, mhi, 0b0101));
+        _mm_storel_pd(a + 2 * m, _mm256_castpd256_pd128(mlo));
+        _mm_storel_pd(a + 2 * m + 2, _mm256_extractf128_pd(mlo, 1));
+        _mm_storeh_pd(a + 2 * m - 7, _mm256_castpd256_pd128(mhi));
+        _mm_storeh_pd(a + 2 * m - 5, _mm256_extractf128_pd(mhi, 1));
+    }
+#endif
+    for (; k + 1 < n / 4; k += 2) {
         const int32_t m = points - k;
         const Px z = loadInterleaved(in, k);
         Px mirror;
