@@ -4,7 +4,7 @@
 #include "fft_tables.h"
 #include "frame_transforms.h"
 #include "kernel_path.h"
-#include "real_spectrum.h"
+#include "real_conversion.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "frame_transforms.h"
 
 #include "complex_fft.h"
-#include "real_spectrum.h"
+#include "real_conversion.h"
 
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {

@@ -1,4 +1,4 @@
-#include "real_spectrum.h"
+#include "real_conversion.h"
 
 #include "butterflies.h"
 #include "point_pairs.h"
