@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "fastest_reporter.h"
 #include "fft_plan.h"
 #include "fftw_peer.h"
 #include "hop_stages.h"
@@ -209,37 +210,6 @@ void vorlenStage(benchmark::State& state) {
     }
 }
 
-/// The fastest of a benchmark's repetitions: what a busy machine disturbs least.
-double fastest(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
-
-/// Keeps the CPU time of every benchmark, in seconds, for the summary: the fastest
-/// repetition when there are several, else the only run.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const bool aggregate = run.run_type == Run::RT_Aggregate;
-            if (run.error_occurred || (aggregate && run.aggregate_name != "min")) {
-                continue;
-            }
-            seconds[run.run_name.str()] =
-                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    /// Seconds of `name`, or 0 when it was not run.
-    double operator[](const std::string& name) const {
-        const auto found = seconds.find(name);
-        return found == seconds.end() ? 0.0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> seconds;
-};
-
 /// The effect's and the peer's output on one input and one noise sequence.
 struct Comparison {
     double peak = 0.0;       ///< largest magnitude of the effect's output
@@ -271,7 +241,7 @@ Comparison comparePeer() {
 }
 
 /// The split of a hop, the ratios and the real-time factors.
-void printSummary(const SummaryReporter& t) {
+void printSummary(const vorlen::bench::FastestReporter& t) {
     const auto vorlen = [&](const char* stage) { return t[std::string("vorlen/") + stage]; };
     const auto peer = [&](const char* stage) { return t[std::string("peer/") + stage]; };
     struct Split {
@@ -337,7 +307,7 @@ void registerBenchmarks() {
     const auto add = [](const std::string& name, auto function) {
         return benchmark::RegisterBenchmark(name.c_str(), function)
             ->Unit(benchmark::kMicrosecond)
-            ->ComputeStatistics("min", fastest);
+            ->ComputeStatistics("min", vorlen::bench::fastest);
     };
     add("vorlen/process", vorlenProcess)->Arg(64)->Arg(512)->Arg(4096);
     add("peer/process", peerProcess)->Arg(64)->Arg(512)->Arg(4096);
@@ -370,7 +340,7 @@ int main(int argc, char** argv) {
                 "difference %.3g\n",
                 check.peak, check.difference);
     registerBenchmarks();
-    SummaryReporter reporter;
+    vorlen::bench::FastestReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     printSummary(reporter);
     benchmark::Shutdown();
