@@ -127,11 +127,10 @@ struct VorlenHop {
     std::vector<double> wet[2];
     std::vector<double> ring[2];
     std::vector<double> window;
-    std::vector<double> synthesisWindow;
     FftPlan forward[3]{};
     FftPlan inverse[2]{};
 
-    VorlenHop() : window(kFrame), synthesisWindow(kFrame) {
+    VorlenHop() : window(kFrame) {
         std::mt19937 random(3);
         std::uniform_real_distribution<double> sample(-1.0, 1.0);
         for (int c = 0; c < 3; ++c) {
@@ -150,7 +149,7 @@ struct VorlenHop {
             ring[c].resize(kFrame);
             inverse[c] = makeInversePlan(shaped[c].data(), wet[c].data());
         }
-        vorlen::makeWindows(window.data(), synthesisWindow.data());
+        vorlen::makeWindow(window.data());
         windowFrames();
         transformForward();
         shape();
@@ -167,11 +166,15 @@ struct VorlenHop {
         }
     }
 
-    /// Analysis windowing of the three frames, which then move on by one hop.
+    /// Analysis windowing of the three frames, and the noise frame's move by one hop (the
+    /// mix moves the others).
     void windowFrames() {
         for (int c = 0; c < 3; ++c) {
-            vorlen::windowAndShift(frame[c].data(), window.data(), windowed[c].data());
+            for (int j = 0; j < kFrame; ++j) {
+                windowed[c][j] = frame[c][j] * window[j];
+            }
         }
+        vorlen::moveFrameOn(frame[2].data());
     }
     /// The three forward transforms.
     void transformForward() {
@@ -194,7 +197,7 @@ struct VorlenHop {
     /// Synthesis windowing, mix and overlap-add into both rings.
     void overlapAdd() {
         for (int c = 0; c < 2; ++c) {
-            vorlen::mixIntoRing(windowed[c].data(), wet[c].data(), synthesisWindow.data(), 0.0, 1.0,
+            vorlen::mixIntoRing(frame[c].data(), wet[c].data(), window.data(), 0.0, 1.0,
                                 ring[c].data(), ring[c].data() + kHop);
         }
     }

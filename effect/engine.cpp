@@ -95,9 +95,9 @@ void vstVorlen::streamRun(const HostChannels& host, VstInt32 first, VstInt32 cou
 }
 
 void vstVorlen::hop() noexcept {
-    vorlen::windowAndShift(frameL, window, windowedL);
-    vorlen::windowAndShift(frameR, window, windowedR);
-    vorlen::windowAndShift(frameNoise, window, windowedNoise);
+    applyWindow(frameL, windowedL);
+    applyWindow(frameR, windowedR);
+    applyWindow(frameNoise, windowedNoise);
     executePlan(forwardPlanL);
     executePlan(forwardPlanR);
     executePlan(forwardPlanNoise);
@@ -116,10 +116,11 @@ void vstVorlen::hop() noexcept {
     // writePos is 0 or 1024 here, so each half of the ring is one contiguous run.
     const int32_t firstHalf = writePos;
     const int32_t secondHalf = (writePos + kHopSize) % kFrameLength;
-    vorlen::mixIntoRing(windowedL, wetL, synthesisWindow, dryWeight, wetWeight,
-                        outRingL + firstHalf, outRingL + secondHalf);
-    vorlen::mixIntoRing(windowedR, wetR, synthesisWindow, dryWeight, wetWeight,
-                        outRingR + firstHalf, outRingR + secondHalf);
+    vorlen::mixIntoRing(frameL, wetL, window, dryWeight, wetWeight, outRingL + firstHalf,
+                        outRingL + secondHalf);
+    vorlen::mixIntoRing(frameR, wetR, window, dryWeight, wetWeight, outRingR + firstHalf,
+                        outRingR + secondHalf);
+    vorlen::moveFrameOn(frameNoise);
     writePos = secondHalf;
 
     fillPos = kHopSize;

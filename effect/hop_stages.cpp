@@ -248,27 +248,49 @@ VORLEN_AVX void shapeAvx(int32_t h, const ComplexBin* __restrict left,
 }
 #endif
 
-} // namespace
-
-void makeWindows(double* __restrict analysis, double* __restrict synthesis) noexcept {
-    for (int32_t i = 0; i < kFrameLength; ++i) {
-        const double theta = (static_cast<double>(i) * 0.00048828125) * kWindowTwoPi;
-        analysis[i] = std::sqrt(0.5 - 0.5 * std::cos(theta));
-        synthesis[i] = analysis[i] * kInverseGain;
+/// mixIntoRing's loops, for the instruction set of the function they are inlined into.
+VORLEN_ALWAYS_INLINE void mixIn(double* __restrict frame, const double* __restrict wet,
+                                const double* __restrict window, double dryWeight, double wetWeight,
+                                double* __restrict addHalf, double* __restrict storeHalf) noexcept {
+    // window * 1/2048 is exact, the factor being a power of two, so forming it here gives
+    // the bits of a table of it without reading one. The dry term is the analysis-windowed
+    // frame, the same product the forward transform took.
+    for (int32_t j = 0; j < kHopSize; ++j) {
+        const double w = window[j];
+        const double mixed = dryWeight * (frame[j] * w) + wetWeight * (wet[j] * (w * kInverseGain));
+        addHalf[j] = mixed + addHalf[j];
+    }
+    // The newer half is read once, for its mix and its move to the older half.
+    double* __restrict newer = frame + kHopSize;
+    const double* __restrict wetTail = wet + kHopSize;
+    const double* __restrict windowTail = window + kHopSize;
+    for (int32_t j = 0; j < kHopSize; ++j) {
+        const double sample = newer[j];
+        const double w = windowTail[j];
+        storeHalf[j] = dryWeight * (sample * w) + wetWeight * (wetTail[j] * (w * kInverseGain));
+        frame[j] = sample;
     }
 }
 
-void windowAndShift(double* __restrict frame, const double* __restrict window,
-                    double* __restrict out) noexcept {
-    for (int32_t i = 0; i < kHopSize; ++i) {
-        out[i] = frame[i] * window[i];
+#if VORLEN_AVX_PATH
+/// mixIn for processors with AVX.
+VORLEN_AVX void mixAvx(double* frame, const double* wet, const double* window, double dryWeight,
+                       double wetWeight, double* addHalf, double* storeHalf) noexcept {
+    mixIn(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
+}
+#endif
+
+} // namespace
+
+void makeWindow(double* window) noexcept {
+    for (int32_t i = 0; i < kFrameLength; ++i) {
+        const double theta = (static_cast<double>(i) * 0.00048828125) * kWindowTwoPi;
+        window[i] = std::sqrt(0.5 - 0.5 * std::cos(theta));
     }
-    // The newer half is read once, for its windowing and its move.
-    for (int32_t i = kHopSize; i < kFrameLength; ++i) {
-        const double sample = frame[i];
-        out[i] = sample * window[i];
-        frame[i - kHopSize] = sample;
-    }
+}
+
+void moveFrameOn(double* frame) noexcept {
+    std::copy_n(frame + kHopSize, kHopSize, frame);
 }
 
 void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restrict right,
@@ -284,19 +306,15 @@ void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* 
     shapeIn<2>(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
 }
 
-void mixIntoRing(const double* __restrict dry, const double* __restrict wet,
-                 const double* __restrict synthesisWindow, double dryWeight, double wetWeight,
-                 double* __restrict addHalf, double* __restrict storeHalf) noexcept {
-    for (int32_t j = 0; j < kHopSize; ++j) {
-        const double mixed = dryWeight * dry[j] + wetWeight * (wet[j] * synthesisWindow[j]);
-        addHalf[j] = mixed + addHalf[j];
+void mixIntoRing(double* frame, const double* wet, const double* window, double dryWeight,
+                 double wetWeight, double* addHalf, double* storeHalf) noexcept {
+#if VORLEN_AVX_PATH
+    if (haveAvx()) {
+        mixAvx(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
+        return;
     }
-    const double* __restrict dryTail = dry + kHopSize;
-    const double* __restrict wetTail = wet + kHopSize;
-    const double* __restrict windowTail = synthesisWindow + kHopSize;
-    for (int32_t j = 0; j < kHopSize; ++j) {
-        storeHalf[j] = dryWeight * dryTail[j] + wetWeight * (wetTail[j] * windowTail[j]);
-    }
+#endif
+    mixIn(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
 }
 
 } // namespace vorlen

@@ -8,15 +8,12 @@
 
 namespace vorlen {
 
-/// Fills the analysis window (square-root periodic Hann) and the synthesis window, which is
-/// the same window times 1/2048: it also undoes the gain of the unnormalised inverse
-/// transform, exactly, since the factor is a power of two. Both hold 2048 doubles.
-void makeWindows(double* __restrict analysis, double* __restrict synthesis) noexcept;
+/// Fills `window`, 2048 doubles, with the square-root periodic Hann window, which serves
+/// both analysis and synthesis.
+void makeWindow(double* window) noexcept;
 
-/// out[i] = frame[i] * window[i] over one frame of 2048 samples, then moves the frame on by
-/// one hop: its newer half becomes its older half.
-void windowAndShift(double* __restrict frame, const double* __restrict window,
-                    double* __restrict out) noexcept;
+/// Moves a frame of 2048 samples on by one hop: its newer half becomes its older half.
+void moveFrameOn(double* frame) noexcept;
 
 /// Forms the two shaped spectra of a hop: the noise bins rescaled from the noise's
 /// smoothed magnitude envelope to each channel's. Takes the magnitudes of the three spectra
@@ -28,11 +25,11 @@ void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* 
                 double* __restrict magR, double* __restrict magNoise,
                 ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept;
 
-/// Mixes one frame, dry (analysis-windowed) and wet (raw inverse transform, windowed here by
-/// `synthesisWindow`), adds its first half onto `addHalf` and stores its second half over
-/// `storeHalf`; each holds 1024 values.
-void mixIntoRing(const double* __restrict dry, const double* __restrict wet,
-                 const double* __restrict synthesisWindow, double dryWeight, double wetWeight,
-                 double* __restrict addHalf, double* __restrict storeHalf) noexcept;
+/// Mixes one frame, dry (`frame` times `window`, as analysed) and wet (the raw inverse
+/// transform, scaled by 1/2048 and windowed here), adds its first half onto `addHalf` and
+/// stores its second half over `storeHalf`, each 1024 values; then moves `frame` on by one
+/// hop. None of the arrays may overlap.
+void mixIntoRing(double* frame, const double* wet, const double* window, double dryWeight,
+                 double wetWeight, double* addHalf, double* storeHalf) noexcept;
 
 } // namespace vorlen

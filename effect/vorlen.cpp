@@ -70,8 +70,7 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
         windowedR = obtain<double>(kFrameLength);
         windowedNoise = obtain<double>(kFrameLength);
         window = obtain<double>(kFrameLength);
-        synthesisWindow = obtain<double>(kFrameLength);
-        vorlen::makeWindows(window, synthesisWindow);
+        vorlen::makeWindow(window);
 
         spectrumL = obtain<ComplexBin>(kFrameLength);
         spectrumR = obtain<ComplexBin>(kFrameLength);
@@ -115,7 +114,6 @@ void vstVorlen::release() noexcept {
     discard(windowedR);
     discard(windowedNoise);
     discard(window);
-    discard(synthesisWindow);
     discard(outRingL);
     discard(outRingR);
     discard(spectrumL);

@@ -90,8 +90,7 @@ private:
     double* wetR = nullptr;
     FftPlan inversePlanL{};
     FftPlan inversePlanR{};
-    double* window = nullptr;          ///< square-root periodic Hann, for analysis and synthesis
-    double* synthesisWindow = nullptr; ///< window / 2048: also undoes the inverse's gain
+    double* window = nullptr; ///< square-root periodic Hann, for analysis and synthesis
 
     // Per-hop scratch, kept here so that the audio thread never allocates.
     double* magL = nullptr;     ///< magnitudes of spectrumL, read by the smoothing

@@ -124,26 +124,31 @@ TEST(ShapeNoise, BinsWithASilentNoiseEnvelopeComeOutZero) {
     }
 }
 
-// The synthesis window carries the 1/2048 of the inverse transform. Both factors are
-// applied in one product, which is exact to the bit because 1/2048 is a power of two: the
-// mix must equal normalising, windowing and mixing one step after the other.
-TEST(MixIntoRing, EqualsNormalisingWindowingAndMixingStepByStep) {
-    std::vector<double> analysis(kFrame);
-    std::vector<double> synthesis(kFrame);
-    vorlen::makeWindows(analysis.data(), synthesis.data());
-    const std::vector<double> dry = randomValues(kFrame, -1.0, 1.0, 6);
+// The mix windows the dry frame itself and forms window/2048 for the wet one, which is
+// exact to the bit because 1/2048 is a power of two: it must equal analysis windowing,
+// normalising, synthesis windowing and mixing one step after the other, and leave the
+// frame moved on by a hop.
+TEST(MixIntoRing, EqualsWindowingNormalisingAndMixingStepByStep) {
+    std::vector<double> window(kFrame);
+    vorlen::makeWindow(window.data());
+    const std::vector<double> frame = randomValues(kFrame, -1.0, 1.0, 6);
     const std::vector<double> wet = randomValues(kFrame, -3000.0, 3000.0, 7);
     const std::vector<double> before = randomValues(kFrame, -1.0, 1.0, 8);
     for (double ratio : {1.0, 0.0, 0.3, 2.0}) {
         const double dryWeight = static_cast<double>(1.0f - static_cast<float>(ratio));
         std::vector<double> ring = before;
-        vorlen::mixIntoRing(dry.data(), wet.data(), synthesis.data(), dryWeight, ratio, ring.data(),
+        std::vector<double> moved = frame;
+        vorlen::mixIntoRing(moved.data(), wet.data(), window.data(), dryWeight, ratio, ring.data(),
                             ring.data() + kHop);
         for (int j = 0; j < kFrame; ++j) {
-            const double windowedWet = (wet[j] * 0.00048828125) * analysis[j];
-            const double mixed = dryWeight * dry[j] + ratio * windowedWet;
+            const double dry = frame[j] * window[j];
+            const double windowedWet = (wet[j] * 0.00048828125) * window[j];
+            const double mixed = dryWeight * dry + ratio * windowedWet;
             const double expected = j < kHop ? mixed + before[j] : mixed;
             ASSERT_EQ(ring[j], expected) << "ratio " << ratio << " position " << j;
+        }
+        for (int j = 0; j < kHop; ++j) {
+            ASSERT_EQ(moved[j], frame[j + kHop]) << "position " << j;
         }
     }
 }
