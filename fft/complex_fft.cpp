@@ -350,9 +350,9 @@ bool hasDirectTransform(int32_t n) noexcept {
     return n == kDirectLength;
 }
 
-void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                      const double* w) noexcept {
-    firstStageForwardPairs(n, in, work, w, nw);
+void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
+                      int32_t nw, const double* w) noexcept {
+    firstStageForwardPairs(n, in, window, work, w, nw);
     const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
     QuarterTwiddles quarter;
     makeQuarterTwiddles(w, nw, quarter);

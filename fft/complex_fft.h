@@ -26,9 +26,10 @@ bool hasDirectTransform(int32_t n) noexcept;
 
 /// `complexForward` of the n doubles at `in`, which stay intact, computed in
 /// `work` (n doubles, scratch) and written in natural order to `out` (n
-/// doubles). Needs `hasDirectTransform(n)`; saves the bit-reversal pass.
-void complexForwardTo(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                      const double* w) noexcept;
+/// doubles); unless `window` is null, of `in` times `window`, double by
+/// double. Needs `hasDirectTransform(n)`; saves the bit-reversal pass.
+void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
+                      int32_t nw, const double* w) noexcept;
 
 /// `complexBackward` of the complex conjugates of the points at `work`
 /// (n doubles in the pair layout of point_pairs.h, overwritten), times

@@ -36,15 +36,15 @@ bool runnable(const FftPlan& plan) noexcept {
 }
 
 // The 2048-point transforms on the instruction set chosen for this process.
-void forwardFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                  const double* w) noexcept {
+void forwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
+                  int32_t nw, const double* w) noexcept {
 #if defined(VORLEN_FFT_AVX_PATH)
     if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
-        vorlen::fft::avx::realForwardFrame(n, in, work, out, nw, w);
+        vorlen::fft::avx::realForwardFrame(n, in, window, work, out, nw, w);
         return;
     }
 #endif
-    vorlen::fft::realForwardFrame(n, in, work, out, nw, w);
+    vorlen::fft::realForwardFrame(n, in, window, work, out, nw, w);
 }
 
 void inverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
@@ -106,7 +106,11 @@ void executePlan(const FftPlan& plan) noexcept {
     }
 }
 
-void executeForward(const FftPlan& plan) noexcept {
+namespace {
+
+// The forward transform of the bound input, times `window` unless that is
+// null.
+void forwardTransform(const FftPlan& plan, const double* window) noexcept {
     if (plan.realIn == nullptr || plan.complexOut == nullptr || !runnable(plan)) {
         return;
     }
@@ -116,14 +120,20 @@ void executeForward(const FftPlan& plan) noexcept {
     double* __restrict work = plan.work;
     if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
         auto* out = reinterpret_cast<double*>(plan.complexOut);
-        forwardFrame(n, plan.realIn, work, out, nw, plan.trigTable);
+        forwardFrame(n, plan.realIn, window, work, out, nw, plan.trigTable);
         const double even = out[0];
         const double odd = out[1];
         plan.complexOut[0] = {even + odd, 0.0};
         plan.complexOut[n / 2] = {even - odd, 0.0};
         return;
     }
-    std::copy_n(plan.realIn, n, work);
+    if (window != nullptr) {
+        for (int32_t j = 0; j < n; ++j) {
+            work[j] = plan.realIn[j] * window[j];
+        }
+    } else {
+        std::copy_n(plan.realIn, n, work);
+    }
     if (n >= 4) {
         vorlen::fft::complexForward(n, work, plan.indexTable, nw, plan.trigTable);
     }
@@ -141,6 +151,16 @@ void executeForward(const FftPlan& plan) noexcept {
         out[k] = {work[2 * k], work[2 * k + 1]};
     }
     out[n / 2] = {work[1], 0.0};
+}
+
+} // namespace
+
+void executeForward(const FftPlan& plan) noexcept {
+    forwardTransform(plan, nullptr);
+}
+
+void executeWindowedForward(const FftPlan& plan, const double* window) noexcept {
+    forwardTransform(plan, window);
 }
 
 void executeInverse(const FftPlan& plan) noexcept {

@@ -50,6 +50,11 @@ void executePlan(const FftPlan& plan) noexcept;
 /// `realIn` or `complexOut`, has been released, or its `n` is not a power of
 /// two that its tables serve (2 to 4 nw).
 void executeForward(const FftPlan& plan) noexcept;
+/// Forward transform of `realIn[j] * window[j]` (j < n), the same bits as
+/// `executeForward` of a windowed copy, without the copy; `window` holds n
+/// doubles, or is null for no windowing. Does nothing where
+/// `executeForward` would.
+void executeWindowedForward(const FftPlan& plan, const double* window) noexcept;
 /// Inverse transform of the bound arrays. Does nothing when the plan has no
 /// `complexIn` or `realOut`, has been released, or its `n` is not served.
 void executeInverse(const FftPlan& plan) noexcept;

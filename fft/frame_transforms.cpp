@@ -6,11 +6,11 @@
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
 
-void realForwardFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                      const double* w) noexcept {
+void realForwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
+                      int32_t nw, const double* w) noexcept {
     // The leaves write the half-length transform in natural order straight
     // into the output, which the real conversion then finishes in place.
-    complexForwardTo(n, in, work, out, nw, w);
+    complexForwardTo(n, in, window, work, out, nw, w);
     realForwardPost(n, out, n / 4, w + nw);
 }
 

@@ -11,13 +11,14 @@
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
 
-/// Forward transform of the n doubles at `in` (intact afterwards) into the
-/// packed spectrum at `out` (n doubles: bins 1..n/2-1 in place, doubles 0
-/// and 1 the even and odd sums); `work` is n doubles of scratch, `w` the
-/// twiddle table of `nw` entries followed by the cosine table of n/4.
-/// Needs `hasDirectTransform(n)`.
-void realForwardFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                      const double* w) noexcept;
+/// Forward transform of the n doubles at `in` (intact afterwards), each
+/// times its counterpart in `window` unless that is null, into the packed
+/// spectrum at `out` (n doubles: bins 1..n/2-1 in place, doubles 0 and 1 the
+/// even and odd sums); `work` is n doubles of scratch, `w` the twiddle table
+/// of `nw` entries followed by the cosine table of n/4. Needs
+/// `hasDirectTransform(n)`.
+void realForwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
+                      int32_t nw, const double* w) noexcept;
 
 /// Full unnormalised inverse of the bins 0..n/2 at `in` (n + 2 doubles,
 /// intact afterwards) into the n doubles at `out`; `work` and `w` as for
@@ -32,8 +33,8 @@ void realInverseFrame(int32_t n, const double* in, double* work, double* out, in
 namespace avx {
 
 /// `realForwardFrame` on AVX; only for processors that have it.
-void realForwardFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                      const double* w) noexcept;
+void realForwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
+                      int32_t nw, const double* w) noexcept;
 
 /// `realInverseFrame` on AVX; only for processors that have it.
 void realInverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,

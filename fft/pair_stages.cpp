@@ -9,18 +9,31 @@ namespace {
 // In the pair layout point j of a block still starts at double 2j when j is
 // even, so quarters keep their offsets of 2q doubles.
 
-template <bool Interleaved>
-VORLEN_FFT_INLINE Pw loadQuarterPoint(const double* src, int32_t j) {
-    return Interleaved ? loadInterleavedWide(src, j) : loadPairWide(src + 2 * j);
-}
+// Where a split reads its points: the array itself, in the pair layout, or
+// the interleaved input of the first stage, windowed or not.
+struct FromPairs {
+    const double* a;
+    VORLEN_FFT_INLINE Pw at(int32_t j) const { return loadPairWide(a + 2 * j); }
+};
 
-template <bool Interleaved = false>
-VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* a, int32_t j, int32_t q, TwPw w1,
+struct FromInterleaved {
+    const double* a;
+    VORLEN_FFT_INLINE Pw at(int32_t j) const { return loadInterleavedWide(a, j); }
+};
+
+struct FromWindowed {
+    const double* a;
+    const double* win;
+    VORLEN_FFT_INLINE Pw at(int32_t j) const { return loadWindowedWide(a, win, j); }
+};
+
+template <class Source>
+VORLEN_FFT_INLINE void splitPlainAt(const Source& src, double* a, int32_t j, int32_t q, TwPw w1,
                                     TwPw w3) {
-    Pw a0 = loadQuarterPoint<Interleaved>(src, j);
-    Pw a1 = loadQuarterPoint<Interleaved>(src, j + q);
-    Pw a2 = loadQuarterPoint<Interleaved>(src, j + 2 * q);
-    Pw a3 = loadQuarterPoint<Interleaved>(src, j + 3 * q);
+    Pw a0 = src.at(j);
+    Pw a1 = src.at(j + q);
+    Pw a2 = src.at(j + 2 * q);
+    Pw a3 = src.at(j + 3 * q);
     splitPlainPairs(a0, a1, a2, a3, w1, w3);
     storePairWide(a + 2 * j, a0);
     storePairWide(a + 2 * (j + q), a1);
@@ -65,8 +78,8 @@ VORLEN_FFT_INLINE void spreadTwiddles(__m256d re, __m256d im, TwPw& first, TwPw&
 // W^(2k+2), their high halves the cosines and negated sines of W^(6k) and
 // W^(6k+6); `midScales` holds the mid-point scale of W in its low half and
 // that of W^3 in its high half.
-template <bool Interleaved>
-VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, int32_t q,
+template <class Source>
+VORLEN_FFT_INLINE void firstStagePass(const Source& src, double* a, int32_t k, int32_t q,
                                       __m256d cosines, __m256d sines, __m256d midScales) {
     const __m256d midCos =
         _mm256_mul_pd(_mm256_add_pd(cosines, _mm256_permute_pd(cosines, 0b0101)), midScales);
@@ -80,18 +93,18 @@ VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, i
     TwPw m3;
     spreadTwiddles(_mm256_unpacklo_pd(cosines, midCos), _mm256_unpacklo_pd(sines, midSin), w1, w3);
     spreadTwiddles(_mm256_unpackhi_pd(sines, midSin), _mm256_unpackhi_pd(cosines, midCos), m1, m3);
-    splitPlainAt<Interleaved>(src, a, 2 * k, q, w1, w3);
-    splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, m1, m3);
+    splitPlainAt(src, a, 2 * k, q, w1, w3);
+    splitPlainAt(src, a, q - 2 * k - 2, q, m1, m3);
 }
 #endif
 
-template <bool Interleaved>
-VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, int32_t q,
+template <class Source>
+VORLEN_FFT_INLINE void firstStagePass(const Source& src, double* a, int32_t k, int32_t q,
                                       V2 cosines, V2 sines, V2 cosines3, V2 negSines3, V2 midScale1,
                                       V2 midScale3) {
 #if VORLEN_FFT_WIDE
-    firstStagePass<Interleaved>(src, a, k, q, halves(cosines.v, cosines3.v),
-                                halves(sines.v, negSines3.v), halves(midScale1.v, midScale3.v));
+    firstStagePass(src, a, k, q, halves(cosines.v, cosines3.v), halves(sines.v, negSines3.v),
+                   halves(midScale1.v, midScale3.v));
 #else
     const V2 midCos = (cosines + swapped(cosines)) * midScale1;
     const V2 midSin = (sines + swapped(sines)) * midScale1;
@@ -102,13 +115,13 @@ VORLEN_FFT_INLINE void firstStagePass(const double* src, double* a, int32_t k, i
     // i conj(W^j) and -i conj(W^(3j)) serve the mirrors.
     const TwP m1{highLow(sines, midSin), highLow(cosines, midCos)};
     const TwP m3{highLow(negSines3, midNegSin3), -highLow(cosines3, midCos3)};
-    splitPlainAt<Interleaved>(src, a, 2 * k, q, widen(w1), widen(w3));
-    splitPlainAt<Interleaved>(src, a, q - 2 * k - 2, q, widen(m1), widen(m3));
+    splitPlainAt(src, a, 2 * k, q, widen(w1), widen(w3));
+    splitPlainAt(src, a, q - 2 * k - 2, q, widen(m1), widen(m3));
 #endif
 }
 
-template <bool Interleaved>
-void firstStage(int32_t n, const double* src, double* a, const double* w, int32_t nw) noexcept {
+template <class Source>
+void firstStage(int32_t n, const Source& src, double* a, const double* w, int32_t nw) noexcept {
     const int32_t points = n / 2;
     const int32_t q = points / 4;
     const double* seg = w + nw - points / 2;
@@ -119,8 +132,8 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
     {
         // W^0 = 1 is not a table group.
         const double* g = seg + 4;
-        firstStagePass<Interleaved>(src, a, 0, q, lanes(1.0, g[0]), lanes(0.0, g[1]),
-                                    lanes(1.0, g[2]), lanes(0.0, g[3]), midScale1, midScale3);
+        firstStagePass(src, a, 0, q, lanes(1.0, g[0]), lanes(0.0, g[1]), lanes(1.0, g[2]),
+                       lanes(0.0, g[3]), midScale1, midScale3);
     }
 #if VORLEN_FFT_WIDE
     const __m256d midScales = halves(midScale1.v, midScale3.v);
@@ -128,8 +141,8 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
         const double* g = seg + 4 * k;
         const __m256d even = _mm256_loadu_pd(g);
         const __m256d next = _mm256_loadu_pd(g + 4);
-        firstStagePass<Interleaved>(src, a, k, q, _mm256_unpacklo_pd(even, next),
-                                    _mm256_unpackhi_pd(even, next), midScales);
+        firstStagePass(src, a, k, q, _mm256_unpacklo_pd(even, next), _mm256_unpackhi_pd(even, next),
+                       midScales);
     }
 #else
     for (int32_t k = 1; k < last; ++k) {
@@ -138,15 +151,15 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
         const V2 next = load2(g + 4);
         const V2 even3 = load2(g + 2);
         const V2 next3 = load2(g + 6);
-        firstStagePass<Interleaved>(src, a, k, q, lows(even, next), highs(even, next),
-                                    lows(even3, next3), highs(even3, next3), midScale1, midScale3);
+        firstStagePass(src, a, k, q, lows(even, next), highs(even, next), lows(even3, next3),
+                       highs(even3, next3), midScale1, midScale3);
     }
 #endif
     {
         // W^(q/2) = e^(i pi/4) and W^(3q/2) = e^(3i pi/4) are not table groups.
         const double* g = seg + 4 * last;
-        firstStagePass<Interleaved>(src, a, last, q, lanes(g[0], c), lanes(g[1], c),
-                                    lanes(g[2], -c), lanes(g[3], -c), midScale1, midScale3);
+        firstStagePass(src, a, last, q, lanes(g[0], c), lanes(g[1], c), lanes(g[2], -c),
+                       lanes(g[3], -c), midScale1, midScale3);
     }
 }
 
@@ -266,7 +279,7 @@ VORLEN_FFT_INLINE void rotatedTwiddles(int32_t m, const double* w, int32_t nw, c
 struct ApplyPlain {
     double* a;
     VORLEN_FFT_INLINE void operator()(int32_t j, int32_t q, TwPw w1, TwPw w3) const {
-        splitPlainAt(a, a, j, q, w1, w3);
+        splitPlainAt(FromPairs{a}, a, j, q, w1, w3);
     }
 };
 
@@ -313,13 +326,17 @@ constexpr int32_t kLeafBlockPoints = 256;
 
 } // namespace
 
-void firstStageForwardPairs(int32_t n, const double* src, double* a, const double* w,
-                            int32_t nw) noexcept {
-    firstStage<true>(n, src, a, w, nw);
+void firstStageForwardPairs(int32_t n, const double* src, const double* window, double* a,
+                            const double* w, int32_t nw) noexcept {
+    if (window != nullptr) {
+        firstStage(n, FromWindowed{src, window}, a, w, nw);
+    } else {
+        firstStage(n, FromInterleaved{src}, a, w, nw);
+    }
 }
 
 void firstStageForwardPairsInPlace(int32_t n, double* a, const double* w, int32_t nw) noexcept {
-    firstStage<false>(n, a, a, w, nw);
+    firstStage(n, FromPairs{a}, a, w, nw);
 }
 
 void middleStage1Pairs(int32_t m, double* a, const double* w, int32_t nw) noexcept {
@@ -346,7 +363,7 @@ void makeQuarterTwiddles(const double* w, int32_t nw, QuarterTwiddles& t) noexce
 void middleStage1Quarter(double* a, const QuarterTwiddles& t) noexcept {
     constexpr int32_t q = QuarterTwiddles::kPoints / 4;
     for (int32_t p = 0; p < q / 2; ++p) {
-        splitPlainAt(a, a, 2 * p, q, t.plain[p][0], t.plain[p][1]);
+        splitPlainAt(FromPairs{a}, a, 2 * p, q, t.plain[p][0], t.plain[p][1]);
     }
 }
 

@@ -17,9 +17,10 @@ namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
 
 /// `firstStageForward` of the interleaved points at `src`, which stay
-/// intact, written to `a` in the pair layout.
-void firstStageForwardPairs(int32_t n, const double* src, double* a, const double* w,
-                            int32_t nw) noexcept;
+/// intact, written to `a` in the pair layout. Unless `window` is null, each
+/// double of `src` is first multiplied by its counterpart in `window`.
+void firstStageForwardPairs(int32_t n, const double* src, const double* window, double* a,
+                            const double* w, int32_t nw) noexcept;
 
 /// `firstStageForward` of the array `a` in the pair layout, in place.
 void firstStageForwardPairsInPlace(int32_t n, double* a, const double* w, int32_t nw) noexcept;

@@ -227,6 +227,14 @@ VORLEN_FFT_INLINE Px loadInterleaved(const double* a, int32_t j) {
     joinLanes(loadPoint(a, j), loadPoint(a, j + 1), v.re, v.im);
     return v;
 }
+/// Points j and j+1 of an interleaved array, each double times its
+/// counterpart in `win`.
+VORLEN_FFT_INLINE Px loadWindowed(const double* a, const double* win, int32_t j) {
+    Px v;
+    joinLanes(scaledParts(loadPoint(a, j), loadPoint(win, j)),
+              scaledParts(loadPoint(a, j + 1), loadPoint(win, j + 1)), v.re, v.im);
+    return v;
+}
 
 // The AVX build holds a pair of points in one register, as it lies in
 // memory: re(2p), re(2p+1), im(2p), im(2p+1). Additions then cover both
@@ -306,6 +314,17 @@ VORLEN_FFT_INLINE Pw loadInterleavedWide(const double* a, int32_t j) {
     const __m256d p1 = halves(z1, z1);
     return {_mm256_shuffle_pd(p0, p1, 0b1100)};
 }
+/// `loadInterleavedWide` of the products with `win`. Multiplying the
+/// doubled halves costs a product more but no shuffle.
+VORLEN_FFT_INLINE Pw loadWindowedWide(const double* a, const double* win, int32_t j) {
+    const __m128d z0 = _mm_loadu_pd(a + 2 * j);
+    const __m128d z1 = _mm_loadu_pd(a + 2 * j + 2);
+    const __m128d v0 = _mm_loadu_pd(win + 2 * j);
+    const __m128d v1 = _mm_loadu_pd(win + 2 * j + 2);
+    const __m256d p0 = _mm256_mul_pd(halves(z0, z0), halves(v0, v0));
+    const __m256d p1 = _mm256_mul_pd(halves(z1, z1), halves(v1, v1));
+    return {_mm256_shuffle_pd(p0, p1, 0b1100)};
+}
 /// Writes two points to an array in the pair layout at its double 4p.
 VORLEN_FFT_INLINE void storePairWide(double* a, Pw v) {
     _mm256_storeu_pd(a, v.v);
@@ -342,6 +361,10 @@ VORLEN_FFT_INLINE void storePairWide(double* a, Pw v) {
 /// Points j and j+1 of an interleaved array, in the pair layout.
 VORLEN_FFT_INLINE Pw loadInterleavedWide(const double* a, int32_t j) {
     return loadInterleaved(a, j);
+}
+/// `loadInterleavedWide` of the products with `win`.
+VORLEN_FFT_INLINE Pw loadWindowedWide(const double* a, const double* win, int32_t j) {
+    return loadWindowed(a, win, j);
 }
 
 #endif

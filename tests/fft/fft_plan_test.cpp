@@ -219,6 +219,7 @@ TEST_F(FftPlanTest, AReleasedPlanOwnsNothingAndRunsAsANoOp) {
 
     std::fill(frame.begin(), frame.end(), 1.0);
     executePlan(copy);
+    executeWindowedForward(copy, frame.data());
     EXPECT_EQ(spectrum[0].re, -9.0);
     releasePlan(copy);
 

@@ -139,6 +139,39 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitForBit) {
     }
 }
 
+// The window is applied as the first stage reads its input, yet each product
+// must round as in a windowed copy, on every path and on the general path
+// that shorter plans take.
+TEST_F(KernelPathTest, WindowedForwardGivesTheBitsOfAWindowedCopy) {
+    const std::vector<double> window = vorlen::fft::test::randomValues(kN, 77);
+    std::vector<double> windowed(kN);
+    std::vector<ComplexBin> want(kN, ComplexBin{-9.0, -9.0});
+    FftPlan copyPlan = makeForwardPlan(windowed.data(), want.data());
+    for (const KernelPath path : {KernelPath::baseline, KernelPath::avx}) {
+        if (!vorlen::fft::selectKernelPath(path)) {
+            continue;
+        }
+        for (const int32_t n : {kN, 256}) {
+            FftPlan plan = forward;
+            FftPlan reference = copyPlan;
+            plan.n = n;
+            reference.n = n;
+            const std::vector<double> values = vorlen::fft::test::randomValues(kN, 5 + n);
+            std::copy(values.begin(), values.end(), frame.begin());
+            for (int32_t j = 0; j < kN; ++j) {
+                windowed[j] = frame[j] * window[j];
+            }
+            executeForward(reference);
+            executeWindowedForward(plan, window.data());
+            const int32_t bins = n / 2 + 1;
+            EXPECT_EQ(std::memcmp(want.data(), spectrum.data(), bins * sizeof(ComplexBin)), 0)
+                << "path " << static_cast<int>(path) << ", n " << n;
+            EXPECT_EQ(frame, values) << "the input was written";
+        }
+    }
+    releasePlan(copyPlan);
+}
+
 // Rounds the plan's tables to multiples of 2^-32. Maths libraries may differ
 // in the last bit of a cosine, and so the tables of two platforms; rounded,
 // they agree (no entry lies that near a multiple's midpoint).
