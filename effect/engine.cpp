@@ -95,12 +95,11 @@ void vstVorlen::streamRun(const HostChannels& host, VstInt32 first, VstInt32 cou
 }
 
 void vstVorlen::hop() noexcept {
-    applyWindow(frameL, windowedL);
-    applyWindow(frameR, windowedR);
-    applyWindow(frameNoise, windowedNoise);
-    executePlan(forwardPlanL);
-    executePlan(forwardPlanR);
-    executePlan(forwardPlanNoise);
+    // The transforms window the frames as they read them; the mix windows the dry frames
+    // alike, so no windowed copy is ever kept.
+    executeWindowedForward(forwardPlanL, window);
+    executeWindowedForward(forwardPlanR, window);
+    executeWindowedForward(forwardPlanNoise, window);
 
     // The three spectra are smoothed side by side, so one reading of Smoothing serves them
     // all, as one reading of Ratio serves the whole mix below.

@@ -66,18 +66,15 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
         frameNoise = obtain<double>(kFrameLength);
         outRingL = obtain<double>(kFrameLength);
         outRingR = obtain<double>(kFrameLength);
-        windowedL = obtain<double>(kFrameLength);
-        windowedR = obtain<double>(kFrameLength);
-        windowedNoise = obtain<double>(kFrameLength);
         window = obtain<double>(kFrameLength);
         vorlen::makeWindow(window);
 
         spectrumL = obtain<ComplexBin>(kFrameLength);
         spectrumR = obtain<ComplexBin>(kFrameLength);
         spectrumNoise = obtain<ComplexBin>(kFrameLength);
-        forwardPlanL = makeForwardPlan(windowedL, spectrumL);
-        forwardPlanR = makeForwardPlan(windowedR, spectrumR);
-        forwardPlanNoise = makeForwardPlan(windowedNoise, spectrumNoise);
+        forwardPlanL = makeForwardPlan(frameL, spectrumL);
+        forwardPlanR = makeForwardPlan(frameR, spectrumR);
+        forwardPlanNoise = makeForwardPlan(frameNoise, spectrumNoise);
 
         shapedL = obtain<ComplexBin>(kFrameLength);
         shapedR = obtain<ComplexBin>(kFrameLength);
@@ -110,9 +107,6 @@ void vstVorlen::release() noexcept {
     discard(frameL);
     discard(frameR);
     discard(frameNoise);
-    discard(windowedL);
-    discard(windowedR);
-    discard(windowedNoise);
     discard(window);
     discard(outRingL);
     discard(outRingR);

@@ -67,17 +67,14 @@ private:
     std::atomic<float> ratio;       ///< dry/wet mix, unclamped; 1 is noise only
     std::atomic<int32_t> smoothing; ///< smoothing half-width in bins, as the host set it
 
-    double* frameL = nullptr;     ///< [0,1024): newer half of the previous frame; rest filling
-    double* frameR = nullptr;     ///< as frameL, right channel
-    double* frameNoise = nullptr; ///< as frameL, the engine's own white noise
-    double* outRingL = nullptr;   ///< overlap-added output waiting to be sent
-    double* outRingR = nullptr;   ///< as outRingL, right channel
-    int32_t fillPos = kHopSize;   ///< frame position of the next input sample, 1024..2047
-    int32_t readPos = 0;          ///< ring position of the next output sample
-    int32_t writePos = kHopSize;  ///< ring position where the next hop starts adding, 0 or 1024
-    double* windowedL = nullptr;  ///< analysis-windowed frame; also the dry signal of the mix
-    double* windowedR = nullptr;
-    double* windowedNoise = nullptr;
+    double* frameL = nullptr;        ///< [0,1024): newer half of the previous frame; rest filling
+    double* frameR = nullptr;        ///< as frameL, right channel
+    double* frameNoise = nullptr;    ///< as frameL, the engine's own white noise
+    double* outRingL = nullptr;      ///< overlap-added output waiting to be sent
+    double* outRingR = nullptr;      ///< as outRingL, right channel
+    int32_t fillPos = kHopSize;      ///< frame position of the next input sample, 1024..2047
+    int32_t readPos = 0;             ///< ring position of the next output sample
+    int32_t writePos = kHopSize;     ///< ring position where the next hop starts adding, 0 or 1024
     ComplexBin* spectrumL = nullptr; ///< forward transforms; bins 0..1024 used
     ComplexBin* spectrumR = nullptr;
     ComplexBin* spectrumNoise = nullptr;
