@@ -285,7 +285,13 @@ shapeIn(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restri
     };
     static_assert(kLastBin % Lanes == 0, "bins 0..1023 form whole groups");
     for (int32_t i = 0; i < kLastBin; i += Lanes) {
-        measureTo(i + h + 3 * Lanes);
+        // One group more each time, with its length known to the compiler, until the end.
+        if (measured + Lanes <= kSpectrumBins) {
+            measureBins(measured, measured + Lanes, left, right, noise, magL, magR, magNoise);
+            measured += Lanes;
+        } else {
+            measureTo(kSpectrumBins);
+        }
         BinSums group[Lanes];
         if (i > h && i + Lanes - 1 + h <= kLastBin) {
 #pragma GCC unroll 4
