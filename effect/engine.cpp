@@ -51,23 +51,18 @@ void vstVorlen::processReplacing(float** inputs, float** outputs, VstInt32 sampl
 namespace {
 
 /// frame[i] = input[i] widened, or silence for an absent channel.
-void takeInput(const float* input, double* __restrict frame, VstInt32 count) noexcept {
+void takeInput(const float* input, double* frame, VstInt32 count) noexcept {
     if (input == nullptr) {
         std::fill_n(frame, count, 0.0);
         return;
     }
-    for (VstInt32 i = 0; i < count; ++i) {
-        frame[i] = static_cast<double>(input[i]);
-    }
+    vorlen::widenSamples(input, frame, count);
 }
 
 /// output[i] = ring[i] narrowed; nothing for an absent channel.
-void giveOutput(const double* __restrict ring, float* output, VstInt32 count) noexcept {
-    if (output == nullptr) {
-        return;
-    }
-    for (VstInt32 i = 0; i < count; ++i) {
-        output[i] = static_cast<float>(ring[i]);
+void giveOutput(const double* ring, float* output, VstInt32 count) noexcept {
+    if (output != nullptr) {
+        vorlen::narrowSamples(ring, output, count);
     }
 }
 

@@ -99,6 +99,34 @@ VORLEN_AVX void mixAvx(double* frame, const double* wet, const double* window, d
 }
 #endif
 
+/// widenSamples' loop, for the instruction set of the function it is inlined into.
+VORLEN_ALWAYS_INLINE void widenIn(const float* __restrict in, double* __restrict out,
+                                  int32_t count) noexcept {
+    for (int32_t i = 0; i < count; ++i) {
+        out[i] = static_cast<double>(in[i]);
+    }
+}
+
+/// narrowSamples' loop, for the instruction set of the function it is inlined into.
+VORLEN_ALWAYS_INLINE void narrowIn(const double* __restrict in, float* __restrict out,
+                                   int32_t count) noexcept {
+    for (int32_t i = 0; i < count; ++i) {
+        out[i] = static_cast<float>(in[i]);
+    }
+}
+
+#if VORLEN_AVX_PATH
+/// widenIn for processors with AVX.
+VORLEN_AVX void widenAvx(const float* in, double* out, int32_t count) noexcept {
+    widenIn(in, out, count);
+}
+
+/// narrowIn for processors with AVX.
+VORLEN_AVX void narrowAvx(const double* in, float* out, int32_t count) noexcept {
+    narrowIn(in, out, count);
+}
+#endif
+
 } // namespace
 
 void makeWindow(double* window) noexcept {
@@ -140,6 +168,26 @@ void mixIntoRing(double* frame, const double* wet, const double* window, double 
     }
 #endif
     mixIn(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
+}
+
+void widenSamples(const float* in, double* out, int32_t count) noexcept {
+#if VORLEN_AVX_PATH
+    if (haveAvx()) {
+        widenAvx(in, out, count);
+        return;
+    }
+#endif
+    widenIn(in, out, count);
+}
+
+void narrowSamples(const double* in, float* out, int32_t count) noexcept {
+#if VORLEN_AVX_PATH
+    if (haveAvx()) {
+        narrowAvx(in, out, count);
+        return;
+    }
+#endif
+    narrowIn(in, out, count);
 }
 
 } // namespace vorlen

@@ -32,4 +32,10 @@ void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* 
 void mixIntoRing(double* frame, const double* wet, const double* window, double dryWeight,
                  double wetWeight, double* addHalf, double* storeHalf) noexcept;
 
+/// out[i] = in[i] widened to double, i < count; the arrays must not overlap.
+void widenSamples(const float* in, double* out, int32_t count) noexcept;
+
+/// out[i] = in[i] rounded to float, i < count; the arrays must not overlap.
+void narrowSamples(const double* in, float* out, int32_t count) noexcept;
+
 } // namespace vorlen

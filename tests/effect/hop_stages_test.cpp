@@ -194,4 +194,37 @@ TEST(MixIntoRing, EqualsWindowingNormalisingAndMixingStepByStep) {
     }
 }
 
+// The host's samples cross in and out in wide loops of any length: every value, however
+// odd, must round exactly as a cast does, tails included.
+TEST(SampleConversion, RoundsAsACastDoesForEveryValueAndLength) {
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> wide = {0.5,
+                                -0.0,
+                                1e-310,
+                                -1e-40,
+                                1e39,
+                                -1e39,
+                                inf,
+                                -inf,
+                                3.4e38,
+                                1.0 + 1e-12,
+                                std::numeric_limits<double>::quiet_NaN()};
+    const std::vector<double> noise = randomValues(40, -2.0, 2.0, 13);
+    wide.insert(wide.end(), noise.begin(), noise.end());
+    for (size_t count = 0; count <= wide.size(); ++count) {
+        std::vector<float> narrow(count + 1, 7.0f);
+        vorlen::narrowSamples(wide.data(), narrow.data(), static_cast<int32_t>(count));
+        std::vector<double> back(count + 1, 7.0);
+        vorlen::widenSamples(narrow.data(), back.data(), static_cast<int32_t>(count));
+        for (size_t i = 0; i < count; ++i) {
+            const float expected = static_cast<float>(wide[i]);
+            ASSERT_EQ(std::memcmp(&narrow[i], &expected, sizeof expected), 0) << count << " " << i;
+            const double widened = static_cast<double>(narrow[i]);
+            ASSERT_EQ(std::memcmp(&back[i], &widened, sizeof widened), 0) << count << " " << i;
+        }
+        ASSERT_EQ(narrow[count], 7.0f) << "wrote past " << count;
+        ASSERT_EQ(back[count], 7.0) << "wrote past " << count;
+    }
+}
+
 } // namespace
