@@ -6,6 +6,8 @@
 #include "leaves.h"
 #include "pair_leaves.h"
 #include "pair_stages.h"
+#include "quad_leaves.h"
+#include "quad_stages.h"
 #include "split_stages.h"
 
 #include <bit>
@@ -146,6 +148,68 @@ struct PairLeaves16 {
         leaf16RotatedPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
     }
 };
+
+#if VORLEN_FFT_WIDE
+// Stores the outputs of one quad leaf at their final places: lane L of
+// `put4<l>` holds slot 4L + l, output rev(4L + l) = 4 rev(l) + rev(L) (2-bit
+// reversals), which goes to point first + that times Points / 16 of `out`;
+// with `Conj` conjugated and scaled.
+template <int32_t Points, bool Conj>
+struct QuadLeafScatter {
+    double* out;
+    double scale;
+    template <int32_t L>
+    VORLEN_FFT_INLINE void put4(P4 v) const {
+        if constexpr (Conj) {
+            v.re = _mm256_mul_pd(v.re, _mm256_set1_pd(scale));
+            v.im = _mm256_mul_pd(v.im, _mm256_set1_pd(-scale));
+        }
+        constexpr int32_t stride = 2 * (Points / 16);
+        double* base = out + 4 * kReversed2[L] * stride;
+        // Lanes 0 and 2, then 1 and 3, as interleaved points.
+        const __m256d even = _mm256_unpacklo_pd(v.re, v.im);
+        const __m256d odd = _mm256_unpackhi_pd(v.re, v.im);
+        _mm_storeu_pd(base, _mm256_castpd256_pd128(even));
+        _mm_storeu_pd(base + stride, _mm256_extractf128_pd(even, 1));
+        _mm_storeu_pd(base + 2 * stride, _mm256_castpd256_pd128(odd));
+        _mm_storeu_pd(base + 3 * stride, _mm256_extractf128_pd(odd, 1));
+    }
+};
+
+// PairLeaves16 on an array in the quad layout (quad_points.h).
+template <int32_t Points, bool Conj>
+struct QuadLeaves16 {
+    static constexpr int32_t kBlock = 512;
+    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
+    const QuadLeafTwiddles& t;
+    const QuadQuarterTwiddles& quarter;
+    double* out;
+    double scale;
+    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
+    int32_t quarterStep() const noexcept { return Points / 256; }
+    int32_t subStep() const noexcept { return Points / 64; }
+    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
+        if (m == QuadQuarterTwiddles::kPoints) {
+            middleStage1QuadQuarter(a, quarter);
+        } else {
+            middleStage1Quads(m, a, w, nw);
+        }
+    }
+    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
+        if (m == QuadQuarterTwiddles::kPoints) {
+            middleStage2QuadQuarter(a, quarter);
+        } else {
+            middleStage2Quads(m, a, w, nw);
+        }
+    }
+    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
+        leaf16Quads<false>(a, t, QuadLeafScatter<Points, Conj>{out + 2 * first, scale});
+    }
+    VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
+        leaf16Quads<true>(a, t, QuadLeafScatter<Points, Conj>{out + 2 * first, scale});
+    }
+};
+#endif
 
 // The four sub-blocks of a block split by middleStage1 (plain, rotated,
 // plain, plain) or by middleStage2 (plain, rotated, plain, rotated).
@@ -352,12 +416,20 @@ bool hasDirectTransform(int32_t n) noexcept {
 
 void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
                       int32_t nw, const double* w) noexcept {
+#if VORLEN_FFT_WIDE
+    firstStageForwardQuads(n, in, window, work, w, nw);
+    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
+    QuadQuarterTwiddles quarter;
+    makeQuadQuarterTwiddles(w, nw, quarter);
+    leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, false>{t, quarter, out, 1.0});
+#else
     firstStageForwardPairs(n, in, window, work, w, nw);
     const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
     QuarterTwiddles quarter;
     makeQuarterTwiddles(w, nw, quarter);
     leafBlocks(n, work, w, nw,
                PairLeaves16<kDirectLength / 2, false>{t, quarter, out, complexOf(1.0, 1.0)});
+#endif
 }
 
 void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
