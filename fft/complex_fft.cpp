@@ -442,5 +442,16 @@ void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, 
                PairLeaves16<kDirectLength / 2, true>{t, quarter, out, complexOf(scale, -scale)});
 }
 
+#if VORLEN_FFT_WIDE
+void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                            const double* w) noexcept {
+    firstStageForwardQuadsInPlace(n, work, w, nw);
+    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
+    QuadQuarterTwiddles quarter;
+    makeQuadQuarterTwiddles(w, nw, quarter);
+    leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, true>{t, quarter, out, scale});
+}
+#endif
+
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -38,5 +38,10 @@ void complexForwardTo(int32_t n, const double* in, const double* window, double*
 void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept;
 
+/// `complexBackwardPairsTo` of `work` in the quad layout of quad_points.h;
+/// only the AVX build has it.
+void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                            const double* w) noexcept;
+
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -2,6 +2,7 @@
 
 #include "butterflies.h"
 #include "point_pairs.h"
+#include "quad_points.h"
 
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
@@ -231,6 +232,109 @@ void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* 
         storeHigh(a + 2 * m - 1, mi);
     }
 }
+
+#if VORLEN_FFT_WIDE
+namespace {
+
+// The correction of the backward conversion for point k and its mirror
+// m = N - k, as the pair loop of realBackwardPrePairs computes it, written
+// conjugated to `point` and `mirror`.
+void convertBackwardPoint(const double* in, int32_t k, int32_t points, const double* c, int32_t nc,
+                          double (&point)[2], double (&mirror)[2]) noexcept {
+    const int32_t m = points - k;
+    const double wr = 0.5 - c[nc - k];
+    const double wi = c[k];
+    const double xr = in[2 * k] - in[2 * m];
+    const double xi = in[2 * k + 1] + in[2 * m + 1];
+    const double yr = wr * xr + wi * xi;
+    const double yi = wr * xi - wi * xr;
+    point[0] = in[2 * k] - yr;
+    point[1] = yi - in[2 * k + 1];
+    mirror[0] = in[2 * m] + yr;
+    mirror[1] = yi - in[2 * m + 1];
+}
+
+// (v0, v3, v2, v1) of v = (v0, v1, v2, v3): lane i of v is the mirror
+// N - k - i, which lands in lane 0 of quad (N - k)/4 for i = 0 and in lane
+// 4 - i of the quad before it otherwise.
+VORLEN_FFT_INLINE __m256d mirrorLanes(__m256d v) {
+    return _mm256_shuffle_pd(v, _mm256_permute2f128_pd(v, v, 1), 0b1010);
+}
+
+} // namespace
+
+void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept {
+    const int32_t points = n / 2;
+    const int32_t nc = n / 4;
+    // Points 0 to 3 and the mirrors of 1 to 3 as realBackwardPrePairs makes
+    // them; the mirrors wait in lanes 1 to 3 of `mirrorRe` and `mirrorIm`.
+    const double half = 0.5 * (in[0] - in[n]);
+    Cx first;
+    Cx firstMirror;
+    {
+        const Tw w = twiddle(0.5 - c[nc - 1], -c[1]);
+        const Cx zk = loadPoint(in, 1);
+        const Cx zm = loadPoint(in, points - 1);
+        const Cx y = w * (zk - conj(zm));
+        first = conj(zk - y);
+        firstMirror = conj(zm + conj(y));
+    }
+    double p2[2];
+    double m2[2];
+    double p3[2];
+    double m3[2];
+    convertBackwardPoint(in, 2, points, c, nc, p2, m2);
+    convertBackwardPoint(in, 3, points, c, nc, p3, m3);
+    double quad0[8];
+    storeParts(&quad0[1], &quad0[5], first);
+    quad0[0] = in[0] - half;
+    quad0[4] = -half;
+    quad0[2] = p2[0];
+    quad0[6] = p2[1];
+    quad0[3] = p3[0];
+    quad0[7] = p3[1];
+    double lastQuad[8];
+    storeParts(&lastQuad[3], &lastQuad[7], firstMirror);
+    lastQuad[0] = 0.0;
+    lastQuad[4] = 0.0;
+    lastQuad[2] = m2[0];
+    lastQuad[6] = m2[1];
+    lastQuad[1] = m3[0];
+    lastQuad[5] = m3[1];
+    storeQuad(a, loadQuad(quad0));
+    P4 pending = loadQuad(lastQuad);
+    // Points k..k+3 fill quad k/4; their mirrors N-k-i, i = 0..3, fill lane
+    // 0 of quad (N-k)/4, finishing it, and lanes 3..1 of the quad before.
+    for (int32_t k = 4; k < n / 4; k += 4) {
+        const int32_t m = points - k;
+        const P4 z = loadInterleavedQuad(in, k);
+        P4 mirror;
+        {
+            const __m256d even = halves(_mm_loadu_pd(in + 2 * m), _mm_loadu_pd(in + 2 * m - 4));
+            const __m256d odd = halves(_mm_loadu_pd(in + 2 * m - 2), _mm_loadu_pd(in + 2 * m - 6));
+            mirror = {_mm256_unpacklo_pd(even, odd), _mm256_unpackhi_pd(even, odd)};
+        }
+        // 0.5 sin of points k..k+3, read backwards from the end.
+        const __m256d sines = _mm256_loadu_pd(c + nc - k - 3);
+        const __m256d wr =
+            _mm256_sub_pd(_mm256_set1_pd(0.5),
+                          _mm256_permute_pd(_mm256_permute2f128_pd(sines, sines, 1), 0b0101));
+        const __m256d wi = _mm256_loadu_pd(c + k);
+        const __m256d xr = _mm256_sub_pd(z.re, mirror.re);
+        const __m256d xi = _mm256_add_pd(z.im, mirror.im);
+        const __m256d yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
+        const __m256d yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
+        storeQuad(a + 2 * k, {_mm256_sub_pd(z.re, yr), _mm256_sub_pd(yi, z.im)});
+        const P4 lanes{mirrorLanes(_mm256_add_pd(mirror.re, yr)),
+                       mirrorLanes(_mm256_sub_pd(yi, mirror.im))};
+        storeQuad(a + 2 * m, blended<0b0001>(pending, lanes));
+        pending = lanes;
+    }
+    // Point N/2 is its own mirror.
+    const P4 middle{_mm256_set1_pd(in[points]), negated(_mm256_set1_pd(in[points + 1]))};
+    storeQuad(a + points, blended<0b0001>(pending, middle));
+}
+#endif
 
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

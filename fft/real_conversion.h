@@ -25,5 +25,9 @@ void realBackwardPre(int32_t n, double* a, int32_t nc, const double* c) noexcept
 /// `c` is a cosine table of n/4 entries; n >= 16.
 void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* c) noexcept;
 
+/// `realBackwardPrePairs` into the quad layout of quad_points.h; only the
+/// AVX build has it. n >= 64.
+void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept;
+
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft
