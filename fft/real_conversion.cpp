@@ -68,6 +68,11 @@ VORLEN_FFT_INLINE void convertTwoPoints(const double* in, double* a, int32_t k, 
 #endif
 
 #if VORLEN_FFT_WIDE
+// The two doubles at `p` in both halves: a load, with no shuffle.
+VORLEN_FFT_INLINE __m256d bothHalves(const double* p) {
+    return _mm256_broadcast_pd(reinterpret_cast<const __m128d*>(p));
+}
+
 // Points k to k+3 and their mirrors, with the conversion's correction y. The
 // lanes hold the points k, k+2, k+1, k+3 and the mirrors N-k, N-k-2, N-k-1,
 // N-k-3: the order that unpacking interleaved points gives.
@@ -88,21 +93,20 @@ VORLEN_FFT_INLINE FourPoints convertFour(const double* in, int32_t k, int32_t po
     const int32_t m = points - k;
     const __m256d p0 = _mm256_loadu_pd(in + 2 * k);
     const __m256d p1 = _mm256_loadu_pd(in + 2 * k + 4);
-    // Points m-1, m and m-3, m-2; their halves exchanged give m, m-2, m-1, m-3.
-    const __m256d q0 = _mm256_loadu_pd(in + 2 * m - 2);
-    const __m256d q1 = _mm256_loadu_pd(in + 2 * m - 6);
+    // Points m, m-1 and m-2, m-3 one per half, from loads that fill both
+    // halves: exchanging halves would compete with the additions.
+    const __m256d q0 = _mm256_blend_pd(bothHalves(in + 2 * m), bothHalves(in + 2 * m - 2), 0b1100);
+    const __m256d q1 =
+        _mm256_blend_pd(bothHalves(in + 2 * m - 4), bothHalves(in + 2 * m - 6), 0b1100);
     FourPoints f;
     f.ar = _mm256_unpacklo_pd(p0, p1);
     f.ai = _mm256_unpackhi_pd(p0, p1);
-    f.br = halvesSwapped(_mm256_unpacklo_pd(q0, q1));
-    f.bi = halvesSwapped(_mm256_unpackhi_pd(q0, q1));
+    f.br = _mm256_unpacklo_pd(q0, q1);
+    f.bi = _mm256_unpackhi_pd(q0, q1);
     // 0.5 cos of k, k+2, k+1, k+3 and 0.5 sin, read backwards from the end.
-    const __m128d cLow = _mm_loadu_pd(c + k);
-    const __m128d cHigh = _mm_loadu_pd(c + k + 2);
-    const __m256d wi = halves(_mm_unpacklo_pd(cLow, cHigh), _mm_unpackhi_pd(cLow, cHigh));
-    const __m128d sLow = _mm_loadu_pd(c + nc - k - 3);
-    const __m128d sHigh = _mm_loadu_pd(c + nc - k - 1);
-    const __m256d sines = halves(_mm_unpackhi_pd(sHigh, sLow), _mm_unpacklo_pd(sHigh, sLow));
+    const __m256d wi = _mm256_shuffle_pd(bothHalves(c + k), bothHalves(c + k + 2), 0b1100);
+    const __m256d sines =
+        _mm256_shuffle_pd(bothHalves(c + nc - k - 1), bothHalves(c + nc - k - 3), 0b0011);
     const __m256d wr = _mm256_sub_pd(_mm256_set1_pd(0.5), sines);
     const __m256d xr = _mm256_sub_pd(f.ar, f.br);
     const __m256d xi = _mm256_add_pd(f.ai, f.bi);
