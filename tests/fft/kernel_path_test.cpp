@@ -139,6 +139,43 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitForBit) {
     }
 }
 
+// Sparse frames and bins, and zeros of both signs, make many exact zeros
+// inside the transforms, whose signs a lane that multiplies by 1 where the
+// baseline skips the product, or that adds a zero where it takes a value,
+// would flip on the way to the outputs.
+TEST_F(KernelPathTest, AvxGivesTheBaselineBitsForZerosOfBothSigns) {
+    if (!vorlen::fft::selectKernelPath(KernelPath::avx)) {
+        GTEST_SKIP() << "no AVX path in this build or on this processor";
+    }
+    std::vector<std::vector<double>> frames(4, std::vector<double>(kN, -0.0));
+    frames[1][0] = 1.0;
+    frames[2][kN / 2 + 3] = -2.0;
+    for (int32_t j = 0; j < kN; ++j) {
+        frames[3][j] = (j % 2 == 0) ? 0.0 : -1.0;
+    }
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        std::vector<ComplexBin> outputs[2];
+        std::vector<double> inverseOutputs[2];
+        for (const KernelPath path : {KernelPath::baseline, KernelPath::avx}) {
+            ASSERT_TRUE(vorlen::fft::selectKernelPath(path));
+            std::copy(frames[f].begin(), frames[f].end(), frame.begin());
+            executePlan(forward);
+            outputs[static_cast<int>(path)].assign(spectrum.begin(), spectrum.begin() + kBins);
+            // The inverse of bins that are zero but for one, and that one at
+            // a place that differs with the frame.
+            std::fill(spectrum.begin(), spectrum.end(), ComplexBin{-0.0, 0.0});
+            spectrum[f * 341] = {1.0, -0.0};
+            executePlan(inverse);
+            inverseOutputs[static_cast<int>(path)] = result;
+        }
+        EXPECT_EQ(std::memcmp(outputs[0].data(), outputs[1].data(), kBins * sizeof(ComplexBin)), 0)
+            << "forward, frame " << f;
+        EXPECT_EQ(
+            std::memcmp(inverseOutputs[0].data(), inverseOutputs[1].data(), kN * sizeof(double)), 0)
+            << "inverse, bin " << f * 341;
+    }
+}
+
 // The window is applied as the first stage reads its input, yet each product
 // must round as in a windowed copy, on every path and on the general path
 // that shorter plans take.
