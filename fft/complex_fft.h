@@ -20,8 +20,8 @@ void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const d
 /// Z[k] = sum z[j] e^(-2 pi i j k / N), natural order, unscaled.
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept;
 
-/// Whether `complexForwardTo` and `complexBackwardPairsTo` serve n doubles:
-/// only the plans' length, 2048.
+/// Whether `complexForwardTo`, `complexBackwardPairsTo` and
+/// `complexBackwardQuadsTo` serve n doubles: only the plans' length, 2048.
 bool hasDirectTransform(int32_t n) noexcept;
 
 /// `complexForward` of the n doubles at `in`, which stay intact, computed in

@@ -240,7 +240,8 @@ VORLEN_FFT_INLINE Px loadWindowed(const double* a, const double* win, int32_t j)
 // memory: re(2p), re(2p+1), im(2p), im(2p+1). Additions then cover both
 // points at once, and a product costs one shuffle of the halves more than on
 // separate registers. Every lane does what it does there, so the results are
-// the same bits.
+// the same bits. The plans' 2048-point transforms on AVX keep four points to
+// a register pair instead (quad_points.h), which needs no such shuffle.
 #if VORLEN_FFT_SSE2 && defined(VORLEN_FFT_AVX_BUILD) && defined(__AVX__)
 #define VORLEN_FFT_WIDE 1
 
