@@ -1,8 +1,9 @@
 # Checks what a Windows host sees of vorlen.dll before it calls anything: the
 # export table holds VSTPluginMain and main and nothing else, and every
 # imported DLL ships with Windows, so no MinGW runtime has to be found; and no
-# aligned move of a 32-byte AVX vector touches memory, which faults on the
-# 16-byte-aligned stacks of 64-bit Windows (see cmake/mingw-x86_64.cmake).
+# aligned move of a 32-byte AVX or 64-byte AVX-512 vector touches memory,
+# which faults on the 16-byte-aligned stacks of 64-bit Windows (see
+# cmake/mingw-x86_64.cmake).
 # Run as: cmake -D OBJDUMP=... -D DLL=... -P check_dll.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
@@ -38,14 +39,14 @@ execute_process(COMMAND ${OBJDUMP} -d ${DLL} OUTPUT_VARIABLE code RESULT_VARIABL
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -d ${DLL} failed: ${result}")
 endif()
-string(REGEX MATCHALL "\tvmov(aps|apd|dqa|dqa64) +[^\n]*" moves "${code}")
+string(REGEX MATCHALL "\tvmov(aps|apd|dqa|dqa32|dqa64) +[^\n]*" moves "${code}")
 set(faulting "")
 foreach(move IN LISTS moves)
-  if(move MATCHES "%ymm" AND move MATCHES "\\(")
+  if(move MATCHES "%[yz]mm" AND move MATCHES "\\(")
     list(APPEND faulting "${move}")
   endif()
 endforeach()
 if(faulting)
   list(JOIN faulting "\n" text)
-  message(FATAL_ERROR "aligned 32-byte vector moves to or from memory:\n${text}")
+  message(FATAL_ERROR "aligned 32- or 64-byte vector moves to or from memory:\n${text}")
 endif()
