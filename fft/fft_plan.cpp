@@ -38,6 +38,12 @@ bool runnable(const FftPlan& plan) noexcept {
 // The 2048-point transforms on the instruction set chosen for this process.
 void forwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
                   int32_t nw, const double* w) noexcept {
+#if defined(VORLEN_FFT_AVX512_PATH)
+    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx512) {
+        vorlen::fft::avx512::realForwardFrame(n, in, window, work, out, nw, w);
+        return;
+    }
+#endif
 #if defined(VORLEN_FFT_AVX_PATH)
     if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
         vorlen::fft::avx::realForwardFrame(n, in, window, work, out, nw, w);
@@ -49,6 +55,12 @@ void forwardFrame(int32_t n, const double* in, const double* window, double* wor
 
 void inverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
                   const double* w) noexcept {
+#if defined(VORLEN_FFT_AVX512_PATH)
+    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx512) {
+        vorlen::fft::avx512::realInverseFrame(n, in, work, out, nw, w);
+        return;
+    }
+#endif
 #if defined(VORLEN_FFT_AVX_PATH)
     if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
         vorlen::fft::avx::realInverseFrame(n, in, work, out, nw, w);

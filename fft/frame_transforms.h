@@ -43,4 +43,19 @@ void realInverseFrame(int32_t n, const double* in, double* work, double* out, in
 } // namespace avx
 #endif
 
+#if defined(VORLEN_FFT_AVX512_PATH) && !defined(VORLEN_FFT_AVX_BUILD)
+// The same functions built with AVX-512.
+namespace avx512 {
+
+/// `realForwardFrame` on AVX-512; only for processors that have it.
+void realForwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
+                      int32_t nw, const double* w) noexcept;
+
+/// `realInverseFrame` on AVX-512; only for processors that have it.
+void realInverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
+                      const double* w) noexcept;
+
+} // namespace avx512
+#endif
+
 } // namespace vorlen::fft

@@ -15,10 +15,28 @@ bool avxAvailable() noexcept {
 #endif
 }
 
+bool avx512Available() noexcept {
+#if defined(VORLEN_FFT_AVX512_PATH)
+    // libgcc also asks the operating system whether it saves the mask and
+    // 512-bit registers (XCR0), and reports no AVX-512 when it does not.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+#else
+    return false;
+#endif
+}
+
+KernelPath widestPath() noexcept {
+    if (avx512Available()) {
+        return KernelPath::avx512;
+    }
+    return avxAvailable() ? KernelPath::avx : KernelPath::baseline;
+}
+
 // Decided when the first plan asks, before any plan runs: a word read once
 // per execution, never written by the plans.
 std::atomic<KernelPath>& currentPath() noexcept {
-    static std::atomic<KernelPath> path{avxAvailable() ? KernelPath::avx : KernelPath::baseline};
+    static std::atomic<KernelPath> path{widestPath()};
     return path;
 }
 
@@ -29,7 +47,8 @@ KernelPath kernelPath() noexcept {
 }
 
 bool selectKernelPath(KernelPath path) noexcept {
-    if (path == KernelPath::avx && !avxAvailable()) {
+    if ((path == KernelPath::avx && !avxAvailable()) ||
+        (path == KernelPath::avx512 && !avx512Available())) {
         return false;
     }
     currentPath().store(path, std::memory_order_relaxed);

@@ -8,9 +8,10 @@ namespace vorlen::fft {
 enum class KernelPath {
     baseline, ///< SSE2 on x86, plain doubles elsewhere
     avx,      ///< AVX, where the build has it and the processor supports it
+    avx512,   ///< AVX-512 F and DQ, on x86-64 builds and processors with them
 };
 
-/// The path the plans take now: AVX where available, unless a test chose
+/// The path the plans take now: the widest available, unless a test chose
 /// otherwise.
 KernelPath kernelPath() noexcept;
 

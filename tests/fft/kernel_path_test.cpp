@@ -44,6 +44,21 @@ uint64_t digest(const double* values, std::size_t count, uint64_t hash = 1469598
     return hash;
 }
 
+constexpr KernelPath kEveryPath[] = {KernelPath::baseline, KernelPath::avx, KernelPath::avx512};
+
+// The paths other than the baseline that this build and processor have.
+std::vector<KernelPath> widePaths() {
+    const KernelPath chosen = vorlen::fft::kernelPath();
+    std::vector<KernelPath> wide;
+    for (const KernelPath path : {KernelPath::avx, KernelPath::avx512}) {
+        if (vorlen::fft::selectKernelPath(path)) {
+            wide.push_back(path);
+        }
+    }
+    vorlen::fft::selectKernelPath(chosen);
+    return wide;
+}
+
 // Plans run on a chosen path, and the process's own choice is restored.
 class KernelPathTest : public ::testing::Test {
 protected:
@@ -92,7 +107,7 @@ TEST_F(KernelPathTest, TheBaselineIsAlwaysAvailable) {
 // The suite's other checks run on the path the processor gets; these run the
 // reference comparisons on the baseline even where AVX would be taken.
 TEST_F(KernelPathTest, EveryPathMatchesTheReference) {
-    for (const KernelPath path : {KernelPath::baseline, KernelPath::avx}) {
+    for (const KernelPath path : kEveryPath) {
         if (!vorlen::fft::selectKernelPath(path)) {
             continue;
         }
@@ -124,18 +139,22 @@ TEST_F(KernelPathTest, EveryPathMatchesTheReference) {
 }
 
 TEST_F(KernelPathTest, AvxGivesTheBaselineBitForBit) {
-    if (!vorlen::fft::selectKernelPath(KernelPath::avx)) {
+    const std::vector<KernelPath> wide = widePaths();
+    if (wide.empty()) {
         GTEST_SKIP() << "no AVX path in this build or on this processor";
     }
     for (uint32_t seed = 1; seed <= 20; ++seed) {
         run(KernelPath::baseline, seed);
         const std::vector<ComplexBin> baseForward = forwardOut;
         const std::vector<double> baseInverse = inverseOut;
-        run(KernelPath::avx, seed);
-        ASSERT_EQ(std::memcmp(baseForward.data(), forwardOut.data(), kBins * sizeof(ComplexBin)), 0)
-            << "forward, seed " << seed;
-        ASSERT_EQ(std::memcmp(baseInverse.data(), inverseOut.data(), kN * sizeof(double)), 0)
-            << "inverse, seed " << seed;
+        for (const KernelPath path : wide) {
+            run(path, seed);
+            ASSERT_EQ(
+                std::memcmp(baseForward.data(), forwardOut.data(), kBins * sizeof(ComplexBin)), 0)
+                << "forward, path " << static_cast<int>(path) << ", seed " << seed;
+            ASSERT_EQ(std::memcmp(baseInverse.data(), inverseOut.data(), kN * sizeof(double)), 0)
+                << "inverse, path " << static_cast<int>(path) << ", seed " << seed;
+        }
     }
 }
 
@@ -144,7 +163,8 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitForBit) {
 // baseline skips the product, or that adds a zero where it takes a value,
 // would flip on the way to the outputs.
 TEST_F(KernelPathTest, AvxGivesTheBaselineBitsForZerosOfBothSigns) {
-    if (!vorlen::fft::selectKernelPath(KernelPath::avx)) {
+    const std::vector<KernelPath> wide = widePaths();
+    if (wide.empty()) {
         GTEST_SKIP() << "no AVX path in this build or on this processor";
     }
     std::vector<std::vector<double>> frames(4, std::vector<double>(kN, -0.0));
@@ -154,10 +174,12 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitsForZerosOfBothSigns) {
         frames[3][j] = (j % 2 == 0) ? 0.0 : -1.0;
     }
     for (std::size_t f = 0; f < frames.size(); ++f) {
-        std::vector<ComplexBin> outputs[2];
-        std::vector<double> inverseOutputs[2];
-        for (const KernelPath path : {KernelPath::baseline, KernelPath::avx}) {
-            ASSERT_TRUE(vorlen::fft::selectKernelPath(path));
+        std::vector<ComplexBin> outputs[3];
+        std::vector<double> inverseOutputs[3];
+        for (const KernelPath path : kEveryPath) {
+            if (!vorlen::fft::selectKernelPath(path)) {
+                continue;
+            }
             std::copy(frames[f].begin(), frames[f].end(), frame.begin());
             executePlan(forward);
             outputs[static_cast<int>(path)].assign(spectrum.begin(), spectrum.begin() + kBins);
@@ -168,11 +190,16 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitsForZerosOfBothSigns) {
             executePlan(inverse);
             inverseOutputs[static_cast<int>(path)] = result;
         }
-        EXPECT_EQ(std::memcmp(outputs[0].data(), outputs[1].data(), kBins * sizeof(ComplexBin)), 0)
-            << "forward, frame " << f;
-        EXPECT_EQ(
-            std::memcmp(inverseOutputs[0].data(), inverseOutputs[1].data(), kN * sizeof(double)), 0)
-            << "inverse, bin " << f * 341;
+        for (const KernelPath path : wide) {
+            const int p = static_cast<int>(path);
+            EXPECT_EQ(std::memcmp(outputs[0].data(), outputs[p].data(), kBins * sizeof(ComplexBin)),
+                      0)
+                << "forward, path " << p << ", frame " << f;
+            EXPECT_EQ(std::memcmp(inverseOutputs[0].data(), inverseOutputs[p].data(),
+                                  kN * sizeof(double)),
+                      0)
+                << "inverse, path " << p << ", bin " << f * 341;
+        }
     }
 }
 
@@ -184,7 +211,7 @@ TEST_F(KernelPathTest, WindowedForwardGivesTheBitsOfAWindowedCopy) {
     std::vector<double> windowed(kN);
     std::vector<ComplexBin> want(kN, ComplexBin{-9.0, -9.0});
     FftPlan copyPlan = makeForwardPlan(windowed.data(), want.data());
-    for (const KernelPath path : {KernelPath::baseline, KernelPath::avx}) {
+    for (const KernelPath path : kEveryPath) {
         if (!vorlen::fft::selectKernelPath(path)) {
             continue;
         }
@@ -228,7 +255,7 @@ TEST_F(KernelPathTest, EveryPathGivesTheSameBitsAsEveryBuild) {
     roundTables(inverse);
     constexpr uint64_t kForwardDigest = 8398945521195532837u;
     constexpr uint64_t kInverseDigest = 12695570414049091267u;
-    for (const KernelPath path : {KernelPath::baseline, KernelPath::avx}) {
+    for (const KernelPath path : kEveryPath) {
         if (!vorlen::fft::selectKernelPath(path)) {
             continue;
         }
