@@ -47,22 +47,33 @@ inline QuadLeafTwiddles makeQuadLeafTwiddles(const double* w, int32_t nw) noexce
     };
 }
 
-/// The sixteen outputs of a leaf at `a` (quad layout): Y[k] = sum y[j]
-/// e^(+2 pi i j k / 16) when plain, sum y[j] e^(+2 pi i j (2k+1) / 32) when
-/// `Rotated`. Output slot 4L + l (holding Y[rev(4L + l)]) is lane L of the
-/// quad passed to `sink.put4<l>`.
-template <bool Rotated, class Sink>
-VORLEN_FFT_INLINE void leaf16Quads(const double* a, const QuadLeafTwiddles& t, const Sink& sink) {
-    P4 y0 = loadQuad(a);
-    P4 y1 = loadQuad(a + 8);
-    P4 y2 = loadQuad(a + 16);
-    P4 y3 = loadQuad(a + 24);
+/// The first split of a leaf at `a`, in `Layout`, into quads y0..y3.
+template <bool Rotated, class Layout>
+VORLEN_FFT_INLINE void leafSplitQuads(const double* a, const QuadLeafTwiddles& t, P4& y0, P4& y1,
+                                      P4& y2, P4& y3) {
+    y0 = loadQuadAt<Layout>(a, 0);
+    y1 = loadQuadAt<Layout>(a, 4);
+    y2 = loadQuadAt<Layout>(a, 8);
+    y3 = loadQuadAt<Layout>(a, 12);
     if constexpr (Rotated) {
         splitRotatedPairs(y0, y1, y2, y3, loadTwiddles(t.rotated[0]), loadTwiddles(t.rotated[1]),
                           loadTwiddles(t.rotated[2]), loadTwiddles(t.rotated[3]));
     } else {
         splitPlainPairs(y0, y1, y2, y3, loadTwiddles(t.plain[0]), loadTwiddles(t.plain[1]));
     }
+}
+
+/// The sixteen outputs of a leaf at `a` (quad layout): Y[k] = sum y[j]
+/// e^(+2 pi i j k / 16) when plain, sum y[j] e^(+2 pi i j (2k+1) / 32) when
+/// `Rotated`. Output slot 4L + l (holding Y[rev(4L + l)]) is lane L of the
+/// quad passed to `sink.put4<l>`.
+template <bool Rotated, class Sink>
+VORLEN_FFT_INLINE void leaf16Quads(const double* a, const QuadLeafTwiddles& t, const Sink& sink) {
+    P4 y0;
+    P4 y1;
+    P4 y2;
+    P4 y3;
+    leafSplitQuads<Rotated, QuadLayout>(a, t, y0, y1, y2, y3);
     transpose4(y0.re, y1.re, y2.re, y3.re);
     transpose4(y0.im, y1.im, y2.im, y3.im);
     // Lane L now holds quarter L, of which quarter 1, and for a rotated leaf

@@ -72,6 +72,33 @@ VORLEN_FFT_INLINE void storeQuad(double* a, P4 v) {
     _mm256_storeu_pd(a + 4, v.im);
 }
 
+/// Where four neighbouring points lie in an array whose layout keeps
+/// `kLanes` points to a register pair: point p, a multiple of 4, has its
+/// real parts at double `offset(p)` and its imaginary parts `kLanes` later.
+template <int32_t Lanes>
+struct LanesLayout {
+    static constexpr int32_t kLanes = Lanes;
+    static constexpr int32_t offset(int32_t p) { return 2 * p - p % Lanes; }
+};
+/// The quad layout above.
+using QuadLayout = LanesLayout<4>;
+/// Eight points to a register pair (oct_points.h).
+using OctLayout = LanesLayout<8>;
+
+/// Points p..p+3 of an array in `Layout`, p a multiple of 4.
+template <class Layout>
+VORLEN_FFT_INLINE P4 loadQuadAt(const double* a, int32_t p) {
+    const double* at = a + Layout::offset(p);
+    return {_mm256_loadu_pd(at), _mm256_loadu_pd(at + Layout::kLanes)};
+}
+/// Writes points p..p+3 to an array in `Layout`, p a multiple of 4.
+template <class Layout>
+VORLEN_FFT_INLINE void storeQuadAt(double* a, int32_t p, P4 v) {
+    double* at = a + Layout::offset(p);
+    _mm256_storeu_pd(at, v.re);
+    _mm256_storeu_pd(at + Layout::kLanes, v.im);
+}
+
 /// The points j, j+2 (`even`) and j+1, j+3 (`odd`) of an interleaved array,
 /// one point per half: unpacked, they give the four in order.
 VORLEN_FFT_INLINE void loadSpread(const double* a, int32_t j, __m256d& even, __m256d& odd) {
