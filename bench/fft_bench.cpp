@@ -48,6 +48,23 @@ void vorlenRealForwardBaseline(benchmark::State& state) {
     vorlen::fft::selectKernelPath(chosen);
 }
 
+// Runs `run` on `path` if this build and processor have it; the four-lane
+// AVX path, where the plans would take AVX-512, shows what the wider lanes
+// gain.
+void onPath(benchmark::State& state, vorlen::fft::KernelPath path, void (*run)(benchmark::State&)) {
+    const vorlen::fft::KernelPath chosen = vorlen::fft::kernelPath();
+    if (!vorlen::fft::selectKernelPath(path)) {
+        state.SkipWithError("path not available");
+        return;
+    }
+    run(state);
+    vorlen::fft::selectKernelPath(chosen);
+}
+
+void vorlenRealForwardAvx(benchmark::State& state) {
+    onPath(state, vorlen::fft::KernelPath::avx, vorlenRealForward);
+}
+
 void fftwRealForward(benchmark::State& state) {
     auto* in = fftw_alloc_real(kN);
     auto* out = fftw_alloc_complex(kN / 2 + 1);
@@ -77,6 +94,10 @@ void vorlenRealWindowedForward(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     releasePlan(plan);
+}
+
+void vorlenRealWindowedForwardAvx(benchmark::State& state) {
+    onPath(state, vorlen::fft::KernelPath::avx, vorlenRealWindowedForward);
 }
 
 // FFTW has no window of its own: the frame is multiplied into its input.
@@ -120,6 +141,10 @@ void vorlenRealInverseBaseline(benchmark::State& state) {
     vorlen::fft::selectKernelPath(vorlen::fft::KernelPath::baseline);
     vorlenRealInverse(state);
     vorlen::fft::selectKernelPath(chosen);
+}
+
+void vorlenRealInverseAvx(benchmark::State& state) {
+    onPath(state, vorlen::fft::KernelPath::avx, vorlenRealInverse);
 }
 
 void fftwRealInverse(benchmark::State& state) {
@@ -180,11 +205,14 @@ void registerBenchmarks() {
     } all[] = {
         {"vorlenRealForward", vorlenRealForward},
         {"vorlenRealForwardBaseline", vorlenRealForwardBaseline},
+        {"vorlenRealForwardAvx", vorlenRealForwardAvx},
         {"fftwRealForward", fftwRealForward},
         {"vorlenRealWindowedForward", vorlenRealWindowedForward},
+        {"vorlenRealWindowedForwardAvx", vorlenRealWindowedForwardAvx},
         {"fftwRealWindowedForward", fftwRealWindowedForward},
         {"vorlenRealInverse", vorlenRealInverse},
         {"vorlenRealInverseBaseline", vorlenRealInverseBaseline},
+        {"vorlenRealInverseAvx", vorlenRealInverseAvx},
         {"fftwRealInverse", fftwRealInverse},
         {"vorlenComplex1024", vorlenComplex1024},
         {"fftwComplex1024", fftwComplex1024},
@@ -204,9 +232,13 @@ void printRatios(const vorlen::bench::FastestReporter& times) {
     } pairs[] = {
         {"real forward 2048", "vorlenRealForward", "fftwRealForward"},
         {"real forward 2048, baseline path", "vorlenRealForwardBaseline", "fftwRealForward"},
+        {"real forward 2048, AVX path", "vorlenRealForwardAvx", "fftwRealForward"},
         {"windowed real forward 2048", "vorlenRealWindowedForward", "fftwRealWindowedForward"},
+        {"windowed real forward 2048, AVX path", "vorlenRealWindowedForwardAvx",
+         "fftwRealWindowedForward"},
         {"real inverse 2048", "vorlenRealInverse", "fftwRealInverse"},
         {"real inverse 2048, baseline path", "vorlenRealInverseBaseline", "fftwRealInverse"},
+        {"real inverse 2048, AVX path", "vorlenRealInverseAvx", "fftwRealInverse"},
         {"complex 1024", "vorlenComplex1024", "fftwComplex1024"},
     };
     std::printf("\nOurs / FFTW (CPU time; the fastest repetition with --benchmark_repetitions):\n");
@@ -214,7 +246,7 @@ void printRatios(const vorlen::bench::FastestReporter& times) {
         const double ours = times[p.ours];
         const double fftw = times[p.fftw];
         if (ours > 0.0 && fftw > 0.0) {
-            std::printf("  %-34s %7.3f us / %7.3f us = %.2f\n", p.what, ours * 1e6, fftw * 1e6,
+            std::printf("  %-38s %7.3f us / %7.3f us = %.2f\n", p.what, ours * 1e6, fftw * 1e6,
                         ours / fftw);
         }
     }

@@ -4,6 +4,8 @@
 #include "butterflies.h"
 #include "leaf_kernels.h"
 #include "leaves.h"
+#include "oct_leaves.h"
+#include "oct_stages.h"
 #include "pair_leaves.h"
 #include "pair_stages.h"
 #include "quad_leaves.h"
@@ -211,19 +213,103 @@ struct QuadLeaves16 {
 };
 #endif
 
+#if VORLEN_FFT_OCTS
+// Stores the outputs of two oct leaves at their final places: lanes 0..3 of
+// `put8<l>` as QuadLeafScatter stores a quad from `outA`, lanes 4..7 the same
+// from `outB`.
+template <int32_t Points, bool Conj>
+struct OctLeafScatter {
+    double* outA;
+    double* outB;
+    double scale;
+    template <int32_t L>
+    VORLEN_FFT_INLINE void put8(P8 v) const {
+        if constexpr (Conj) {
+            v.re = _mm512_mul_pd(v.re, _mm512_set1_pd(scale));
+            v.im = _mm512_mul_pd(v.im, _mm512_set1_pd(-scale));
+        }
+        constexpr int32_t stride = 2 * (Points / 16);
+        double* baseA = outA + 4 * kReversed2[L] * stride;
+        double* baseB = outB + 4 * kReversed2[L] * stride;
+        // Lanes 0, 2, 4, 6, then 1, 3, 5, 7, as interleaved points.
+        const __m512d even = _mm512_unpacklo_pd(v.re, v.im);
+        const __m512d odd = _mm512_unpackhi_pd(v.re, v.im);
+        _mm_storeu_pd(baseA, _mm512_castpd512_pd128(even));
+        _mm_storeu_pd(baseA + stride, _mm512_extractf64x2_pd(even, 1));
+        _mm_storeu_pd(baseB, _mm512_extractf64x2_pd(even, 2));
+        _mm_storeu_pd(baseB + stride, _mm512_extractf64x2_pd(even, 3));
+        _mm_storeu_pd(baseA + 2 * stride, _mm512_castpd512_pd128(odd));
+        _mm_storeu_pd(baseA + 3 * stride, _mm512_extractf64x2_pd(odd, 1));
+        _mm_storeu_pd(baseB + 2 * stride, _mm512_extractf64x2_pd(odd, 2));
+        _mm_storeu_pd(baseB + 3 * stride, _mm512_extractf64x2_pd(odd, 3));
+    }
+};
+
+// QuadLeaves16 on an array in the oct layout (oct_points.h), which finishes
+// the leaves of a block two at a time: the two plain ones, then the rotated
+// one with the last.
+template <int32_t Points, bool Conj>
+struct OctLeaves16 {
+    static constexpr int32_t kBlock = 512;
+    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
+    static constexpr bool kInPairs = true;
+    const QuadLeafTwiddles& t;
+    const OctQuarterTwiddles& quarter;
+    double* out;
+    double scale;
+    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
+    int32_t quarterStep() const noexcept { return Points / 256; }
+    int32_t subStep() const noexcept { return Points / 64; }
+    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
+        if (m == OctQuarterTwiddles::kPoints) {
+            middleStage1OctQuarter(a, quarter);
+        } else {
+            middleStage1Octs(m, a, w, nw);
+        }
+    }
+    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
+        if (m == OctQuarterTwiddles::kPoints) {
+            middleStage2OctQuarter(a, quarter);
+        } else {
+            middleStage2Octs(m, a, w, nw);
+        }
+    }
+    VORLEN_FFT_INLINE void quarters(double* a, int32_t quarter, bool splitPlain, int32_t first,
+                                    int32_t step) const noexcept {
+        using Scatter = OctLeafScatter<Points, Conj>;
+        double* at[4];
+        for (int32_t k = 0; k < 4; ++k) {
+            at[k] = out + 2 * (first + kReversed2[k] * step);
+        }
+        leaf16OctPair<false, false>(a, a + 2 * quarter, t, Scatter{at[0], at[2], scale});
+        if (splitPlain) {
+            leaf16OctPair<true, false>(a + quarter, a + 3 * quarter, t,
+                                       Scatter{at[1], at[3], scale});
+        } else {
+            leaf16OctPair<true, true>(a + quarter, a + 3 * quarter, t,
+                                      Scatter{at[1], at[3], scale});
+        }
+    }
+};
+#endif
+
 // The four sub-blocks of a block split by middleStage1 (plain, rotated,
 // plain, plain) or by middleStage2 (plain, rotated, plain, rotated).
 template <class Leaves>
 VORLEN_FFT_INLINE void finishQuarters(double* a, int32_t quarter, bool splitPlain,
                                       const Leaves& leaves, int32_t first) noexcept {
     const int32_t step = leaves.subStep();
-    leaves.plain(a, first + kReversed2[0] * step);
-    leaves.rotated(a + quarter, first + kReversed2[1] * step);
-    leaves.plain(a + 2 * quarter, first + kReversed2[2] * step);
-    if (splitPlain) {
-        leaves.plain(a + 3 * quarter, first + kReversed2[3] * step);
+    if constexpr (requires { Leaves::kInPairs; }) {
+        leaves.quarters(a, quarter, splitPlain, first, step);
     } else {
-        leaves.rotated(a + 3 * quarter, first + kReversed2[3] * step);
+        leaves.plain(a, first + kReversed2[0] * step);
+        leaves.rotated(a + quarter, first + kReversed2[1] * step);
+        leaves.plain(a + 2 * quarter, first + kReversed2[2] * step);
+        if (splitPlain) {
+            leaves.plain(a + 3 * quarter, first + kReversed2[3] * step);
+        } else {
+            leaves.rotated(a + 3 * quarter, first + kReversed2[3] * step);
+        }
     }
 }
 
@@ -416,7 +502,13 @@ bool hasDirectTransform(int32_t n) noexcept {
 
 void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
                       int32_t nw, const double* w) noexcept {
-#if VORLEN_FFT_WIDE
+#if VORLEN_FFT_OCTS
+    firstStageForwardOcts(n, in, window, work, w, nw);
+    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
+    OctQuarterTwiddles quarter;
+    makeOctQuarterTwiddles(w, nw, quarter);
+    leafBlocks(n, work, w, nw, OctLeaves16<kDirectLength / 2, false>{t, quarter, out, 1.0});
+#elif VORLEN_FFT_WIDE
     firstStageForwardQuads(n, in, window, work, w, nw);
     const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
     QuadQuarterTwiddles quarter;
@@ -450,6 +542,17 @@ void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, 
     QuadQuarterTwiddles quarter;
     makeQuadQuarterTwiddles(w, nw, quarter);
     leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, true>{t, quarter, out, scale});
+}
+#endif
+
+#if VORLEN_FFT_OCTS
+void complexBackwardOctsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                           const double* w) noexcept {
+    firstStageForwardOctsInPlace(n, work, w, nw);
+    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
+    OctQuarterTwiddles quarter;
+    makeOctQuarterTwiddles(w, nw, quarter);
+    leafBlocks(n, work, w, nw, OctLeaves16<kDirectLength / 2, true>{t, quarter, out, scale});
 }
 #endif
 

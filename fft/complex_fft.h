@@ -43,5 +43,10 @@ void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, 
 void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept;
 
+/// `complexBackwardPairsTo` of `work` in the oct layout of oct_points.h;
+/// only the AVX-512 build has it.
+void complexBackwardOctsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+                           const double* w) noexcept;
+
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

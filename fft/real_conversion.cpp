@@ -1,8 +1,8 @@
 #include "real_conversion.h"
 
 #include "butterflies.h"
+#include "oct_points.h"
 #include "point_pairs.h"
-#include "quad_points.h"
 
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
@@ -265,9 +265,9 @@ VORLEN_FFT_INLINE __m256d mirrorLanes(__m256d v) {
     return _mm256_shuffle_pd(v, _mm256_permute2f128_pd(v, v, 1), 0b1010);
 }
 
-} // namespace
-
-void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept {
+// realBackwardPrePairs into arrays that keep quads in `Layout`.
+template <class Layout>
+void backwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept {
     const int32_t points = n / 2;
     const int32_t nc = n / 4;
     // Points 0 to 3 and the mirrors of 1 to 3 as realBackwardPrePairs makes
@@ -305,7 +305,7 @@ void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* 
     lastQuad[6] = m2[1];
     lastQuad[1] = m3[0];
     lastQuad[5] = m3[1];
-    storeQuad(a, loadQuad(quad0));
+    storeQuadAt<Layout>(a, 0, loadQuad(quad0));
     P4 pending = loadQuad(lastQuad);
     // Points k..k+3 fill quad k/4; their mirrors N-k-i, i = 0..3, fill lane
     // 0 of quad (N-k)/4, finishing it, and lanes 3..1 of the quad before.
@@ -328,16 +328,28 @@ void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* 
         const __m256d xi = _mm256_add_pd(z.im, mirror.im);
         const __m256d yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
         const __m256d yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
-        storeQuad(a + 2 * k, {_mm256_sub_pd(z.re, yr), _mm256_sub_pd(yi, z.im)});
+        storeQuadAt<Layout>(a, k, {_mm256_sub_pd(z.re, yr), _mm256_sub_pd(yi, z.im)});
         const P4 lanes{mirrorLanes(_mm256_add_pd(mirror.re, yr)),
                        mirrorLanes(_mm256_sub_pd(yi, mirror.im))};
-        storeQuad(a + 2 * m, blended<0b0001>(pending, lanes));
+        storeQuadAt<Layout>(a, m, blended<0b0001>(pending, lanes));
         pending = lanes;
     }
     // Point N/2 is its own mirror.
     const P4 middle{_mm256_set1_pd(in[points]), negated(_mm256_set1_pd(in[points + 1]))};
-    storeQuad(a + points, blended<0b0001>(pending, middle));
+    storeQuadAt<Layout>(a, points / 2, blended<0b0001>(pending, middle));
 }
+
+} // namespace
+
+void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept {
+    backwardPreQuads<QuadLayout>(n, in, a, c);
+}
+
+#if VORLEN_FFT_OCTS
+void realBackwardPreOcts(int32_t n, const double* in, double* a, const double* c) noexcept {
+    backwardPreQuads<OctLayout>(n, in, a, c);
+}
+#endif
 #endif
 
 } // namespace VORLEN_FFT_ISA

@@ -29,5 +29,9 @@ void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* 
 /// AVX build has it. n >= 64.
 void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept;
 
+/// `realBackwardPrePairs` into the oct layout of oct_points.h; only the
+/// AVX-512 build has it. n >= 64.
+void realBackwardPreOcts(int32_t n, const double* in, double* a, const double* c) noexcept;
+
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft
