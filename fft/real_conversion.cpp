@@ -137,6 +137,52 @@ VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k,
 }
 #endif
 
+#if VORLEN_FFT_OCTS
+// Points k to k+7 and their mirrors N-k to N-k-7 lane by lane, as
+// convertFourPoints does four, rounded alike. Needs a step of 1 in the
+// cosine table (nc = n/4).
+template <bool Backward>
+VORLEN_FFT_INLINE void convertEightPoints(const double* in, double* a, int32_t k, int32_t points,
+                                          const double* c, int32_t nc) {
+    const int32_t m = points - k;
+    // Lane i of the mirrors is point m - i, of the sines 0.5 sin of k + i.
+    const __m512i mirrorRe = _mm512_setr_epi64(14, 12, 10, 8, 6, 4, 2, 0);
+    const __m512i mirrorIm = _mm512_setr_epi64(15, 13, 11, 9, 7, 5, 3, 1);
+    const __m512i reversed = _mm512_setr_epi64(7, 6, 5, 4, 3, 2, 1, 0);
+    const P8 z = loadInterleavedOct(in, k);
+    const __m512d q0 = _mm512_loadu_pd(in + 2 * m - 14);
+    const __m512d q1 = _mm512_loadu_pd(in + 2 * m - 6);
+    const __m512d br = _mm512_permutex2var_pd(q0, mirrorRe, q1);
+    const __m512d bi = _mm512_permutex2var_pd(q0, mirrorIm, q1);
+    const __m512d sines = _mm512_permutexvar_pd(reversed, _mm512_loadu_pd(c + nc - k - 7));
+    const __m512d wr = _mm512_sub_pd(_mm512_set1_pd(0.5), sines);
+    const __m512d wi = _mm512_loadu_pd(c + k);
+    const __m512d xr = _mm512_sub_pd(z.re, br);
+    const __m512d xi = _mm512_add_pd(z.im, bi);
+    __m512d yr;
+    __m512d yi;
+    if constexpr (Backward) {
+        yr = _mm512_add_pd(_mm512_mul_pd(wr, xr), _mm512_mul_pd(wi, xi));
+        yi = _mm512_sub_pd(_mm512_mul_pd(wr, xi), _mm512_mul_pd(wi, xr));
+    } else {
+        yr = _mm512_sub_pd(_mm512_mul_pd(wr, xr), _mm512_mul_pd(wi, xi));
+        yi = _mm512_add_pd(_mm512_mul_pd(wr, xi), _mm512_mul_pd(wi, xr));
+    }
+    const __m512d nar = _mm512_sub_pd(z.re, yr);
+    const __m512d nai = _mm512_sub_pd(z.im, yi);
+    const __m512d nbr = _mm512_add_pd(br, yr);
+    const __m512d nbi = _mm512_sub_pd(bi, yi);
+    const __m512i pointsLow = _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11);
+    const __m512i pointsHigh = _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15);
+    const __m512i mirrorsLow = _mm512_setr_epi64(7, 15, 6, 14, 5, 13, 4, 12);
+    const __m512i mirrorsHigh = _mm512_setr_epi64(3, 11, 2, 10, 1, 9, 0, 8);
+    _mm512_storeu_pd(a + 2 * k, _mm512_permutex2var_pd(nar, pointsLow, nai));
+    _mm512_storeu_pd(a + 2 * k + 8, _mm512_permutex2var_pd(nar, pointsHigh, nai));
+    _mm512_storeu_pd(a + 2 * m - 14, _mm512_permutex2var_pd(nbr, mirrorsLow, nbi));
+    _mm512_storeu_pd(a + 2 * m - 6, _mm512_permutex2var_pd(nbr, mirrorsHigh, nbi));
+}
+#endif
+
 template <bool Backward>
 void convert(int32_t n, const double* in, double* a, int32_t nc, const double* c) noexcept {
     const int32_t step = 4 * nc / n;
@@ -146,6 +192,11 @@ void convert(int32_t n, const double* in, double* a, int32_t nc, const double* c
     if (step == 1 && n >= 8) {
         convertPoint<Backward>(in, a, 1, points, 0.5 - c[nc - 1], c[1]);
         k = 2;
+#if VORLEN_FFT_OCTS
+        for (; k + 7 < n / 4; k += 8) {
+            convertEightPoints<Backward>(in, a, k, points, c, nc);
+        }
+#endif
 #if VORLEN_FFT_WIDE
         for (; k + 3 < n / 4; k += 4) {
             convertFourPoints<Backward>(in, a, k, points, c, nc);
