@@ -138,6 +138,22 @@ VORLEN_FFT_INLINE void convertFourPoints(const double* in, double* a, int32_t k,
 #endif
 
 #if VORLEN_FFT_OCTS
+// Points m, m-1, .., m-7 of an interleaved array, in lanes 0 to 7.
+VORLEN_FFT_INLINE P8 loadMirroredOct(const double* in, int32_t m) {
+    const __m512d q0 = _mm512_loadu_pd(in + 2 * m - 14);
+    const __m512d q1 = _mm512_loadu_pd(in + 2 * m - 6);
+    const __m512i re = _mm512_setr_epi64(14, 12, 10, 8, 6, 4, 2, 0);
+    const __m512i im = _mm512_setr_epi64(15, 13, 11, 9, 7, 5, 3, 1);
+    return {_mm512_permutex2var_pd(q0, re, q1), _mm512_permutex2var_pd(q0, im, q1)};
+}
+
+// 0.5 sin of points k..k+7 from the cosine table of nc = n/4 entries, read
+// backwards from its end.
+VORLEN_FFT_INLINE __m512d sinesOct(const double* c, int32_t nc, int32_t k) {
+    const __m512i reversed = _mm512_setr_epi64(7, 6, 5, 4, 3, 2, 1, 0);
+    return _mm512_permutexvar_pd(reversed, _mm512_loadu_pd(c + nc - k - 7));
+}
+
 // Points k to k+7 and their mirrors N-k to N-k-7 lane by lane, as
 // convertFourPoints does four, rounded alike. Needs a step of 1 in the
 // cosine table (nc = n/4).
@@ -145,17 +161,11 @@ template <bool Backward>
 VORLEN_FFT_INLINE void convertEightPoints(const double* in, double* a, int32_t k, int32_t points,
                                           const double* c, int32_t nc) {
     const int32_t m = points - k;
-    // Lane i of the mirrors is point m - i, of the sines 0.5 sin of k + i.
-    const __m512i mirrorRe = _mm512_setr_epi64(14, 12, 10, 8, 6, 4, 2, 0);
-    const __m512i mirrorIm = _mm512_setr_epi64(15, 13, 11, 9, 7, 5, 3, 1);
-    const __m512i reversed = _mm512_setr_epi64(7, 6, 5, 4, 3, 2, 1, 0);
     const P8 z = loadInterleavedOct(in, k);
-    const __m512d q0 = _mm512_loadu_pd(in + 2 * m - 14);
-    const __m512d q1 = _mm512_loadu_pd(in + 2 * m - 6);
-    const __m512d br = _mm512_permutex2var_pd(q0, mirrorRe, q1);
-    const __m512d bi = _mm512_permutex2var_pd(q0, mirrorIm, q1);
-    const __m512d sines = _mm512_permutexvar_pd(reversed, _mm512_loadu_pd(c + nc - k - 7));
-    const __m512d wr = _mm512_sub_pd(_mm512_set1_pd(0.5), sines);
+    const P8 mirror = loadMirroredOct(in, m);
+    const __m512d br = mirror.re;
+    const __m512d bi = mirror.im;
+    const __m512d wr = _mm512_sub_pd(_mm512_set1_pd(0.5), sinesOct(c, nc, k));
     const __m512d wi = _mm512_loadu_pd(c + k);
     const __m512d xr = _mm512_sub_pd(z.re, br);
     const __m512d xi = _mm512_add_pd(z.im, bi);
@@ -316,13 +326,11 @@ VORLEN_FFT_INLINE __m256d mirrorLanes(__m256d v) {
     return _mm256_shuffle_pd(v, _mm256_permute2f128_pd(v, v, 1), 0b1010);
 }
 
-// realBackwardPrePairs into arrays that keep quads in `Layout`.
-template <class Layout>
-void backwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept {
+// Points 0 to 3 (`quad0`) and the mirrors of 1 to 3 (lanes 3 to 1 of
+// `pending`) as realBackwardPrePairs makes them.
+void firstQuads(int32_t n, const double* in, const double* c, P4& quad0, P4& pending) noexcept {
     const int32_t points = n / 2;
     const int32_t nc = n / 4;
-    // Points 0 to 3 and the mirrors of 1 to 3 as realBackwardPrePairs makes
-    // them; the mirrors wait in lanes 1 to 3 of `mirrorRe` and `mirrorIm`.
     const double half = 0.5 * (in[0] - in[n]);
     Cx first;
     Cx firstMirror;
@@ -340,14 +348,14 @@ void backwardPreQuads(int32_t n, const double* in, double* a, const double* c) n
     double m3[2];
     convertBackwardPoint(in, 2, points, c, nc, p2, m2);
     convertBackwardPoint(in, 3, points, c, nc, p3, m3);
-    double quad0[8];
-    storeParts(&quad0[1], &quad0[5], first);
-    quad0[0] = in[0] - half;
-    quad0[4] = -half;
-    quad0[2] = p2[0];
-    quad0[6] = p2[1];
-    quad0[3] = p3[0];
-    quad0[7] = p3[1];
+    double quad[8];
+    storeParts(&quad[1], &quad[5], first);
+    quad[0] = in[0] - half;
+    quad[4] = -half;
+    quad[2] = p2[0];
+    quad[6] = p2[1];
+    quad[3] = p3[0];
+    quad[7] = p3[1];
     double lastQuad[8];
     storeParts(&lastQuad[3], &lastQuad[7], firstMirror);
     lastQuad[0] = 0.0;
@@ -356,49 +364,94 @@ void backwardPreQuads(int32_t n, const double* in, double* a, const double* c) n
     lastQuad[6] = m2[1];
     lastQuad[1] = m3[0];
     lastQuad[5] = m3[1];
-    storeQuadAt<Layout>(a, 0, loadQuad(quad0));
-    P4 pending = loadQuad(lastQuad);
-    // Points k..k+3 fill quad k/4; their mirrors N-k-i, i = 0..3, fill lane
-    // 0 of quad (N-k)/4, finishing it, and lanes 3..1 of the quad before.
-    for (int32_t k = 4; k < n / 4; k += 4) {
-        const int32_t m = points - k;
-        const P4 z = loadInterleavedQuad(in, k);
-        P4 mirror;
-        {
-            const __m256d even = halves(_mm_loadu_pd(in + 2 * m), _mm_loadu_pd(in + 2 * m - 4));
-            const __m256d odd = halves(_mm_loadu_pd(in + 2 * m - 2), _mm_loadu_pd(in + 2 * m - 6));
-            mirror = {_mm256_unpacklo_pd(even, odd), _mm256_unpackhi_pd(even, odd)};
-        }
-        // 0.5 sin of points k..k+3, read backwards from the end.
-        const __m256d sines = _mm256_loadu_pd(c + nc - k - 3);
-        const __m256d wr =
-            _mm256_sub_pd(_mm256_set1_pd(0.5),
-                          _mm256_permute_pd(_mm256_permute2f128_pd(sines, sines, 1), 0b0101));
-        const __m256d wi = _mm256_loadu_pd(c + k);
-        const __m256d xr = _mm256_sub_pd(z.re, mirror.re);
-        const __m256d xi = _mm256_add_pd(z.im, mirror.im);
-        const __m256d yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
-        const __m256d yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
-        storeQuadAt<Layout>(a, k, {_mm256_sub_pd(z.re, yr), _mm256_sub_pd(yi, z.im)});
-        const P4 lanes{mirrorLanes(_mm256_add_pd(mirror.re, yr)),
-                       mirrorLanes(_mm256_sub_pd(yi, mirror.im))};
-        storeQuadAt<Layout>(a, m, blended<0b0001>(pending, lanes));
-        pending = lanes;
+    quad0 = loadQuad(quad);
+    pending = loadQuad(lastQuad);
+}
+
+// Points k..k+3 (`z`) and their mirrors N-k-i, i = 0..3, in the lanes of
+// mirrorLanes (`lanes`).
+VORLEN_FFT_INLINE void backwardQuad(const double* in, int32_t k, int32_t points, const double* c,
+                                    int32_t nc, P4& z, P4& lanes) {
+    const int32_t m = points - k;
+    z = loadInterleavedQuad(in, k);
+    P4 mirror;
+    {
+        const __m256d even = halves(_mm_loadu_pd(in + 2 * m), _mm_loadu_pd(in + 2 * m - 4));
+        const __m256d odd = halves(_mm_loadu_pd(in + 2 * m - 2), _mm_loadu_pd(in + 2 * m - 6));
+        mirror = {_mm256_unpacklo_pd(even, odd), _mm256_unpackhi_pd(even, odd)};
     }
-    // Point N/2 is its own mirror.
-    const P4 middle{_mm256_set1_pd(in[points]), negated(_mm256_set1_pd(in[points + 1]))};
-    storeQuadAt<Layout>(a, points / 2, blended<0b0001>(pending, middle));
+    // 0.5 sin of points k..k+3, read backwards from the end.
+    const __m256d sines = _mm256_loadu_pd(c + nc - k - 3);
+    const __m256d wr = _mm256_sub_pd(
+        _mm256_set1_pd(0.5), _mm256_permute_pd(_mm256_permute2f128_pd(sines, sines, 1), 0b0101));
+    const __m256d wi = _mm256_loadu_pd(c + k);
+    const __m256d xr = _mm256_sub_pd(z.re, mirror.re);
+    const __m256d xi = _mm256_add_pd(z.im, mirror.im);
+    const __m256d yr = _mm256_add_pd(_mm256_mul_pd(wr, xr), _mm256_mul_pd(wi, xi));
+    const __m256d yi = _mm256_sub_pd(_mm256_mul_pd(wr, xi), _mm256_mul_pd(wi, xr));
+    z = {_mm256_sub_pd(z.re, yr), _mm256_sub_pd(yi, z.im)};
+    lanes = {mirrorLanes(_mm256_add_pd(mirror.re, yr)), mirrorLanes(_mm256_sub_pd(yi, mirror.im))};
 }
 
 } // namespace
 
 void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept {
-    backwardPreQuads<QuadLayout>(n, in, a, c);
+    const int32_t points = n / 2;
+    const int32_t nc = n / 4;
+    P4 quad0;
+    P4 pending;
+    firstQuads(n, in, c, quad0, pending);
+    storeQuad(a, quad0);
+    // Points k..k+3 fill quad k/4; their mirrors N-k-i, i = 0..3, fill lane
+    // 0 of quad (N-k)/4, finishing it, and lanes 3..1 of the quad before.
+    for (int32_t k = 4; k < n / 4; k += 4) {
+        P4 z;
+        P4 lanes;
+        backwardQuad(in, k, points, c, nc, z, lanes);
+        storeQuad(a + 2 * k, z);
+        storeQuad(a + 2 * (points - k), blended<0b0001>(pending, lanes));
+        pending = lanes;
+    }
+    // Point N/2 is its own mirror.
+    const P4 middle{_mm256_set1_pd(in[points]), negated(_mm256_set1_pd(in[points + 1]))};
+    storeQuad(a + points, blended<0b0001>(pending, middle));
 }
 
 #if VORLEN_FFT_OCTS
 void realBackwardPreOcts(int32_t n, const double* in, double* a, const double* c) noexcept {
-    backwardPreQuads<OctLayout>(n, in, a, c);
+    const int32_t points = n / 2;
+    const int32_t nc = n / 4;
+    // Points 0 to 7 and the mirrors of 1 to 7 as the quads make them.
+    P4 quad0;
+    P4 quadPending;
+    firstQuads(n, in, c, quad0, quadPending);
+    P4 quad1;
+    P4 quadLanes;
+    backwardQuad(in, 4, points, c, nc, quad1, quadLanes);
+    storeOct(a, joined(quad0, quad1));
+    P8 pending = joined(quadLanes, blended<0b0001>(quadPending, quadLanes));
+    // Points k..k+7 fill oct k/8; their mirrors N-k-i, i = 0..7, fill lane
+    // 0 of oct (N-k)/8, finishing it, and lanes 7..1 of the oct before: lane
+    // i goes to lane 8 - i.
+    const __m512i mirrorLanes = _mm512_setr_epi64(0, 7, 6, 5, 4, 3, 2, 1);
+    for (int32_t k = 8; k < n / 4; k += 8) {
+        const int32_t m = points - k;
+        const P8 z = loadInterleavedOct(in, k);
+        const P8 mirror = loadMirroredOct(in, m);
+        const __m512d wr = _mm512_sub_pd(_mm512_set1_pd(0.5), sinesOct(c, nc, k));
+        const __m512d wi = _mm512_loadu_pd(c + k);
+        const __m512d xr = _mm512_sub_pd(z.re, mirror.re);
+        const __m512d xi = _mm512_add_pd(z.im, mirror.im);
+        const __m512d yr = _mm512_add_pd(_mm512_mul_pd(wr, xr), _mm512_mul_pd(wi, xi));
+        const __m512d yi = _mm512_sub_pd(_mm512_mul_pd(wr, xi), _mm512_mul_pd(wi, xr));
+        storeOct(a + 2 * k, {_mm512_sub_pd(z.re, yr), _mm512_sub_pd(yi, z.im)});
+        const P8 lanes{_mm512_permutexvar_pd(mirrorLanes, _mm512_add_pd(mirror.re, yr)),
+                       _mm512_permutexvar_pd(mirrorLanes, _mm512_sub_pd(yi, mirror.im))};
+        storeOct(a + 2 * m, blended<0b00000001>(pending, lanes));
+        pending = lanes;
+    }
+    const P8 middle{_mm512_set1_pd(in[points]), negated(_mm512_set1_pd(in[points + 1]))};
+    storeOct(a + points, blended<0b00000001>(pending, middle));
 }
 #endif
 #endif
