@@ -277,17 +277,16 @@ struct OctLeaves16 {
     VORLEN_FFT_INLINE void quarters(double* a, int32_t quarter, bool splitPlain, int32_t first,
                                     int32_t step) const noexcept {
         using Scatter = OctLeafScatter<Points, Conj>;
-        double* at[4];
-        for (int32_t k = 0; k < 4; ++k) {
-            at[k] = out + 2 * (first + kReversed2[k] * step);
-        }
-        leaf16OctPair<false, false>(a, a + 2 * quarter, t, Scatter{at[0], at[2], scale});
+        // Leaf k's outputs start at first + kReversed2[k] * step.
+        double* at0 = out + 2 * first;
+        double* at1 = at0 + 4 * step;
+        double* at2 = at0 + 2 * step;
+        double* at3 = at0 + 6 * step;
+        leaf16OctPair<false, false>(a, a + 2 * quarter, t, Scatter{at0, at2, scale});
         if (splitPlain) {
-            leaf16OctPair<true, false>(a + quarter, a + 3 * quarter, t,
-                                       Scatter{at[1], at[3], scale});
+            leaf16OctPair<true, false>(a + quarter, a + 3 * quarter, t, Scatter{at1, at3, scale});
         } else {
-            leaf16OctPair<true, true>(a + quarter, a + 3 * quarter, t,
-                                      Scatter{at[1], at[3], scale});
+            leaf16OctPair<true, true>(a + quarter, a + 3 * quarter, t, Scatter{at1, at3, scale});
         }
     }
 };
