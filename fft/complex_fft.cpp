@@ -255,6 +255,7 @@ struct OctLeaves16 {
     static constexpr bool kInPairs = true;
     const QuadLeafTwiddles& t;
     const OctQuarterTwiddles& quarter;
+    const OctPlainTwiddles256& plain256;
     double* out;
     double scale;
     int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
@@ -263,6 +264,8 @@ struct OctLeaves16 {
     void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         if (m == OctQuarterTwiddles::kPoints) {
             middleStage1OctQuarter(a, quarter);
+        } else if (m == OctPlainTwiddles256::kPoints) {
+            middleStage1Oct256(a, plain256);
         } else {
             middleStage1Octs(m, a, w, nw);
         }
@@ -506,7 +509,10 @@ void complexForwardTo(int32_t n, const double* in, const double* window, double*
     const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
     OctQuarterTwiddles quarter;
     makeOctQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw, OctLeaves16<kDirectLength / 2, false>{t, quarter, out, 1.0});
+    OctPlainTwiddles256 plain256;
+    makeOctPlainTwiddles256(w, nw, plain256);
+    leafBlocks(n, work, w, nw,
+               OctLeaves16<kDirectLength / 2, false>{t, quarter, plain256, out, 1.0});
 #elif VORLEN_FFT_WIDE
     firstStageForwardQuads(n, in, window, work, w, nw);
     const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
@@ -551,7 +557,10 @@ void complexBackwardOctsTo(int32_t n, double* work, double* out, double scale, i
     const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
     OctQuarterTwiddles quarter;
     makeOctQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw, OctLeaves16<kDirectLength / 2, true>{t, quarter, out, scale});
+    OctPlainTwiddles256 plain256;
+    makeOctPlainTwiddles256(w, nw, plain256);
+    leafBlocks(n, work, w, nw,
+               OctLeaves16<kDirectLength / 2, true>{t, quarter, plain256, out, scale});
 }
 #endif
 

@@ -139,8 +139,9 @@ struct ApplyRotated {
     }
 };
 
+template <class Twiddles>
 struct KeepPlain {
-    OctQuarterTwiddles& t;
+    Twiddles& t;
     VORLEN_FFT_INLINE void operator()(int32_t j, int32_t /*q*/, Tw8 w1, Tw8 w3) const {
         storeTwiddles8(t.plain[j / 8][0], w1);
         storeTwiddles8(t.plain[j / 8][1], w3);
@@ -157,6 +158,16 @@ struct KeepRotated {
         storeTwiddles8(t.rotated[j / 8][3], v3);
     }
 };
+
+// A plain split of a block of Twiddles::kPoints with twiddles from `t`.
+template <class Twiddles>
+VORLEN_FFT_INLINE void plainSplitsFrom(double* a, const Twiddles& t) {
+    constexpr int32_t q = Twiddles::kPoints / 4;
+    for (int32_t p = 0; p < Twiddles::kOcts; ++p) {
+        splitPlainAt(FromOcts{a}, a, 8 * p, q, loadTwiddles8(t.plain[p][0]),
+                     loadTwiddles8(t.plain[p][1]));
+    }
+}
 
 // The splits of 256-point blocks; with their size known the compiler
 // unrolls them.
@@ -194,17 +205,23 @@ void middleStage2Octs(int32_t m, double* a, const double* w, int32_t nw) noexcep
 }
 
 void makeOctQuarterTwiddles(const double* w, int32_t nw, OctQuarterTwiddles& t) noexcept {
-    plainTwiddles<OctQuarterTwiddles::kPoints>(OctQuarterTwiddles::kPoints, w, nw, KeepPlain{t});
+    plainTwiddles<OctQuarterTwiddles::kPoints>(OctQuarterTwiddles::kPoints, w, nw,
+                                               KeepPlain<OctQuarterTwiddles>{t});
     rotatedTwiddles<OctQuarterTwiddles::kPoints>(OctQuarterTwiddles::kPoints, w, nw,
                                                  KeepRotated{t});
 }
 
 void middleStage1OctQuarter(double* a, const OctQuarterTwiddles& t) noexcept {
-    constexpr int32_t q = OctQuarterTwiddles::kPoints / 4;
-    for (int32_t p = 0; p < OctQuarterTwiddles::kOcts; ++p) {
-        splitPlainAt(FromOcts{a}, a, 8 * p, q, loadTwiddles8(t.plain[p][0]),
-                     loadTwiddles8(t.plain[p][1]));
-    }
+    plainSplitsFrom(a, t);
+}
+
+void makeOctPlainTwiddles256(const double* w, int32_t nw, OctPlainTwiddles256& t) noexcept {
+    plainTwiddles<OctPlainTwiddles256::kPoints>(OctPlainTwiddles256::kPoints, w, nw,
+                                                KeepPlain<OctPlainTwiddles256>{t});
+}
+
+void middleStage1Oct256(double* a, const OctPlainTwiddles256& t) noexcept {
+    plainSplitsFrom(a, t);
 }
 
 void middleStage2OctQuarter(double* a, const OctQuarterTwiddles& t) noexcept {

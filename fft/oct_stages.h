@@ -41,6 +41,20 @@ struct OctQuarterTwiddles {
     double rotated[kOcts][4][16]; ///< oct p: w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
 };
 
+/// The twiddles of the plain splits of 256-point blocks, of which a
+/// 2048-point transform runs three, built once per transform.
+struct OctPlainTwiddles256 {
+    static constexpr int32_t kPoints = 256;
+    static constexpr int32_t kOcts = kPoints / 32;
+    double plain[kOcts][2][16]; ///< oct p: W^j, W^(3j) for j = 8p..8p+7
+};
+
+/// Fills `t` from the table `w` of `nw` entries (nw >= 256).
+void makeOctPlainTwiddles256(const double* w, int32_t nw, OctPlainTwiddles256& t) noexcept;
+
+/// `middleStage1Octs` of a 256-point block with twiddles from `t`.
+void middleStage1Oct256(double* a, const OctPlainTwiddles256& t) noexcept;
+
 /// Fills `t` from the table `w` of `nw` entries (nw >= 64).
 void makeOctQuarterTwiddles(const double* w, int32_t nw, OctQuarterTwiddles& t) noexcept;
 
