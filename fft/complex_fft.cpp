@@ -246,8 +246,7 @@ struct OctLeafScatter {
 };
 
 // QuadLeaves16 on an array in the oct layout (oct_points.h), which finishes
-// the leaves of a block two at a time: the two plain ones, then the rotated
-// one with the last.
+// the leaves of a leaf block two at a time once all its quarters are split.
 template <int32_t Points, bool Conj>
 struct OctLeaves16 {
     static constexpr int32_t kBlock = 512;
@@ -277,19 +276,38 @@ struct OctLeaves16 {
             middleStage2Octs(m, a, w, nw);
         }
     }
-    VORLEN_FFT_INLINE void quarters(double* a, int32_t quarter, bool splitPlain, int32_t first,
-                                    int32_t step) const noexcept {
-        using Scatter = OctLeafScatter<Points, Conj>;
-        // Leaf k's outputs start at first + kReversed2[k] * step.
-        double* at0 = out + 2 * first;
-        double* at1 = at0 + 4 * step;
-        double* at2 = at0 + 2 * step;
-        double* at3 = at0 + 6 * step;
-        leaf16OctPair<false, false>(a, a + 2 * quarter, t, Scatter{at0, at2, scale});
-        if (splitPlain) {
-            leaf16OctPair<true, false>(a + quarter, a + 3 * quarter, t, Scatter{at1, at3, scale});
+    // Leaf i of quarter k of a leaf block at `a` whose outputs start at
+    // `first`, and where those of the leaf start.
+    static double* leafAt(double* a, int32_t k, int32_t i) noexcept {
+        return a + k * (kBlock / 4) + i * (kBlock / 16);
+    }
+    double* outputsOf(int32_t first, int32_t k, int32_t i) const noexcept {
+        return out + 2 * (first + kReversed2[k] * quarterStep() + kReversed2[i] * subStep());
+    }
+    template <bool RotatedA, bool RotatedB>
+    VORLEN_FFT_INLINE void pair(double* a, int32_t first, int32_t ka, int32_t ia, int32_t kb,
+                                int32_t ib) const noexcept {
+        leaf16OctPair<RotatedA, RotatedB>(leafAt(a, ka, ia), leafAt(a, kb, ib), t,
+                                          OctLeafScatter<Points, Conj>{outputsOf(first, ka, ia),
+                                                                       outputsOf(first, kb, ib),
+                                                                       scale});
+    }
+    // The sixteen leaves of a leaf block whose quarters are all split; leaf
+    // 1 of each quarter is rotated, and leaf 3 of the rotated ones (quarter
+    // 1, and quarter 3 unless `split1`). Paired across quarters, leaves of
+    // one kind meet, but for a plain and a rotated one when `split1`.
+    VORLEN_FFT_INLINE void block(double* a, int32_t first, bool split1) const noexcept {
+        pair<false, false>(a, first, 0, 0, 0, 2);
+        pair<false, false>(a, first, 0, 3, 1, 0);
+        pair<false, false>(a, first, 1, 2, 2, 0);
+        pair<false, false>(a, first, 2, 2, 2, 3);
+        pair<false, false>(a, first, 3, 0, 3, 2);
+        pair<true, true>(a, first, 0, 1, 1, 1);
+        pair<true, true>(a, first, 1, 3, 2, 1);
+        if (split1) {
+            pair<true, false>(a, first, 3, 1, 3, 3);
         } else {
-            leaf16OctPair<true, true>(a + quarter, a + 3 * quarter, t, Scatter{at1, at3, scale});
+            pair<true, true>(a, first, 3, 1, 3, 3);
         }
     }
 };
@@ -301,17 +319,13 @@ template <class Leaves>
 VORLEN_FFT_INLINE void finishQuarters(double* a, int32_t quarter, bool splitPlain,
                                       const Leaves& leaves, int32_t first) noexcept {
     const int32_t step = leaves.subStep();
-    if constexpr (requires { Leaves::kInPairs; }) {
-        leaves.quarters(a, quarter, splitPlain, first, step);
+    leaves.plain(a, first + kReversed2[0] * step);
+    leaves.rotated(a + quarter, first + kReversed2[1] * step);
+    leaves.plain(a + 2 * quarter, first + kReversed2[2] * step);
+    if (splitPlain) {
+        leaves.plain(a + 3 * quarter, first + kReversed2[3] * step);
     } else {
-        leaves.plain(a, first + kReversed2[0] * step);
-        leaves.rotated(a + quarter, first + kReversed2[1] * step);
-        leaves.plain(a + 2 * quarter, first + kReversed2[2] * step);
-        if (splitPlain) {
-            leaves.plain(a + 3 * quarter, first + kReversed2[3] * step);
-        } else {
-            leaves.rotated(a + 3 * quarter, first + kReversed2[3] * step);
-        }
+        leaves.rotated(a + 3 * quarter, first + kReversed2[3] * step);
     }
 }
 
@@ -334,7 +348,12 @@ void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_
         } else {
             leaves.split2(points, q, w, nw);
         }
-        finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
+        if constexpr (!requires { Leaves::kInPairs; }) {
+            finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
+        }
+    }
+    if constexpr (requires { Leaves::kInPairs; }) {
+        leaves.block(a, first, split1);
     }
 }
 
