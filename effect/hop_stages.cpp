@@ -6,12 +6,12 @@
 #include "shape_pass.h"
 #include "smoothing.h"
 
-// Square roots and divisions are the slowest work of a hop outside the transforms. SSE2,
-// part of every x86-64, does two per instruction; AVX, where the processor has it, four at
-// about the same cost. Both paths give the same results, every operation being exactly
-// rounded either way, and the library still runs on the baseline instruction set: the
-// wide path is chosen at run time. Not on 32-bit x86, whose baseline computes in x87
-// registers and would round differently from the wide path.
+// The passes' loops, square roots and divisions do two doubles per instruction on SSE2, part
+// of every x86-64, and four on AVX, where the processor has it, at about the same cost. Both
+// paths give the same results, every operation being exactly rounded either way, and the
+// library still runs on the baseline instruction set: the wide path is chosen at run time.
+// Not on 32-bit x86, whose baseline computes in x87 registers and would round differently
+// from the wide path.
 //
 // With AVX2 and FMA, the shaping replaces most of its divisions by products and fused
 // corrections that give the same, correctly rounded quotients (shape_pass.h).

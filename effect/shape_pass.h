@@ -153,7 +153,7 @@ shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBin* __restric
 /// The correctly rounded a / b from y = RN(1/b) without a division: q = RN(a * y) lies
 /// within an ulp of a / b, so r = a - q * b is exact in one fused operation, and
 /// RN(q + r * y) is then the correctly rounded quotient (Markstein's theorem). It holds
-/// while no step comes near underflow or overflow, which `quotientsAreSafe` makes sure of.
+/// while no step comes near underflow or overflow, which `safeLanes` makes sure of.
 inline __m256d quotient(__m256d a, __m256d b, __m256d y) noexcept {
     const __m256d q = _mm256_mul_pd(a, y);
     const __m256d r = _mm256_fnmadd_pd(q, b, a);
