@@ -14,10 +14,12 @@
 // from the wide path.
 //
 // With AVX2 and FMA, the shaping replaces most of its divisions by products and fused
-// corrections that give the same, correctly rounded quotients (shape_pass.h).
+// corrections that give the same, correctly rounded quotients (shape_pass.h); with
+// AVX-512 it does so for eight bins at a time.
 //
 // A build may set VORLEN_AVX_PATH to 0 to test the baseline path on a processor with AVX,
-// or VORLEN_FMA_PATH to 0 to test the plain AVX path on one with FMA.
+// VORLEN_FMA_PATH to 0 to test the plain AVX path on one with FMA, or VORLEN_AVX512_PATH
+// to 0 to test the FMA path on one with AVX-512.
 #if !defined(VORLEN_AVX_PATH)
 #if defined(__GNUC__) && defined(__x86_64__)
 #define VORLEN_AVX_PATH 1
@@ -27,6 +29,9 @@
 #endif
 #if !defined(VORLEN_FMA_PATH)
 #define VORLEN_FMA_PATH VORLEN_AVX_PATH
+#endif
+#if !defined(VORLEN_AVX512_PATH)
+#define VORLEN_AVX512_PATH VORLEN_FMA_PATH
 #endif
 #if defined(__GNUC__)
 #define VORLEN_AVX __attribute__((target("avx")))
@@ -47,6 +52,13 @@ constexpr double kInverseGain = 0.00048828125; // 1/2048
 /// compiler's runtime fills when the library is loaded.
 inline bool haveAvx() noexcept {
     return __builtin_cpu_supports("avx");
+}
+#endif
+#if VORLEN_AVX512_PATH
+/// True where the processor and the operating system support AVX-512 (F and DQ) and FMA.
+inline bool haveAvx512() noexcept {
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+           __builtin_cpu_supports("fma");
 }
 #endif
 #if VORLEN_FMA_PATH
@@ -144,6 +156,12 @@ void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* 
                 const ComplexBin* __restrict noise, double* __restrict magL,
                 double* __restrict magR, double* __restrict magNoise,
                 ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+#if VORLEN_AVX512_PATH
+    if (haveAvx512()) {
+        shapeNoiseAvx512(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
+        return;
+    }
+#endif
 #if VORLEN_FMA_PATH
     if (haveAvx2Fma()) {
         shapeNoiseFma(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);

@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "fft_plan.h"
 #include "smoothing.h"
@@ -23,6 +26,12 @@
 #endif
 
 namespace vorlen {
+
+/// shapeNoise built for processors with AVX-512 (shape_avx512.cpp).
+void shapeNoiseAvx512(int32_t h, const ComplexBin* __restrict left,
+                      const ComplexBin* __restrict right, const ComplexBin* __restrict noise,
+                      double* __restrict magL, double* __restrict magR, double* __restrict magNoise,
+                      ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept;
 
 /// shapeNoise built for processors with AVX2 and FMA (shape_fma.cpp).
 void shapeNoiseFma(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restrict right,
@@ -79,8 +88,8 @@ inline void shapeBin(int32_t k, const BinSums& s, const ComplexBin* __restrict n
 
 #if defined(__GNUC__)
 /// One double for each bin of a group, in one vector register where the instruction set
-/// has one that wide: two for SSE2, four for AVX. The compiler does not group the
-/// shaping's divisions by itself.
+/// has one that wide: two for SSE2, four for AVX, eight for AVX-512. The compiler does not
+/// group the shaping's divisions by itself.
 template <int Lanes>
 struct DoubleGroup;
 /// Two bins: one SSE2 register.
@@ -95,6 +104,28 @@ struct DoubleGroup<4> {
     using Vector = double __attribute__((vector_size(4 * sizeof(double))));
     using Mask = long long __attribute__((vector_size(4 * sizeof(long long))));
 };
+/// Eight bins: one AVX-512 register.
+template <>
+struct DoubleGroup<8> {
+    using Vector = double __attribute__((vector_size(8 * sizeof(double))));
+    using Mask = long long __attribute__((vector_size(8 * sizeof(long long))));
+};
+
+/// One field of every bin of a group, built from registers in one go: lane by lane
+/// through memory would stall.
+template <int Lanes, size_t... Lane>
+VORLEN_ALWAYS_INLINE void gatherField(const BinSums (&s)[Lanes], double BinSums::*field,
+                                      std::index_sequence<Lane...> /*lanes*/,
+                                      typename DoubleGroup<Lanes>::Vector& out) noexcept {
+    out = typename DoubleGroup<Lanes>::Vector{(s[Lane].*field)...};
+}
+
+/// gatherField over all lanes.
+template <int Lanes>
+VORLEN_ALWAYS_INLINE void gather(const BinSums (&s)[Lanes], double BinSums::*field,
+                                 typename DoubleGroup<Lanes>::Vector& out) noexcept {
+    gatherField<Lanes>(s, field, std::make_index_sequence<Lanes>{}, out);
+}
 
 /// Writes bins first .. first + Lanes - 1 of both shaped spectra from their quotients.
 template <int Lanes>
@@ -110,7 +141,7 @@ writeGroup(int32_t first, const typename DoubleGroup<Lanes>::Vector& envelopeNoi
     const Mask audible = (Mask)(envelopeNoise != 0.0);
     const Vector gainL = (Vector)((Mask)ratioL & audible);
     const Vector gainR = (Vector)((Mask)ratioR & audible);
-#pragma GCC unroll 4
+#pragma GCC unroll 8
     for (int j = 0; j < Lanes; ++j) {
         const ComplexBin bin = noise[first + j];
         shapedL[first + j] = {gainL[j] * bin.re, gainL[j] * bin.im};
@@ -125,23 +156,14 @@ VORLEN_ALWAYS_INLINE void
 shapeGroup(int32_t first, const BinSums (&s)[Lanes], const ComplexBin* __restrict noise,
            ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
     using Vector = typename DoubleGroup<Lanes>::Vector;
-    // Built from registers in one go: lane by lane through memory would stall.
     Vector count;
     Vector sumL;
     Vector sumR;
     Vector sumNoise;
-    if constexpr (Lanes == 2) {
-        count = Vector{s[0].count, s[1].count};
-        sumL = Vector{s[0].left, s[1].left};
-        sumR = Vector{s[0].right, s[1].right};
-        sumNoise = Vector{s[0].noise, s[1].noise};
-    } else {
-        static_assert(Lanes == 4, "groups of two or four bins");
-        count = Vector{s[0].count, s[1].count, s[2].count, s[3].count};
-        sumL = Vector{s[0].left, s[1].left, s[2].left, s[3].left};
-        sumR = Vector{s[0].right, s[1].right, s[2].right, s[3].right};
-        sumNoise = Vector{s[0].noise, s[1].noise, s[2].noise, s[3].noise};
-    }
+    gather(s, &BinSums::count, count);
+    gather(s, &BinSums::left, sumL);
+    gather(s, &BinSums::right, sumR);
+    gather(s, &BinSums::noise, sumNoise);
     // The same quotients as shapeBin's, in the same order.
     const Vector envelopeNoise = sumNoise / count;
     const Vector ratioL = (sumL / count) / envelopeNoise;
@@ -160,15 +182,60 @@ inline __m256d quotient(__m256d a, __m256d b, __m256d y) noexcept {
     return _mm256_fmadd_pd(r, y, q);
 }
 
-/// All bits set in the lanes that are zero or lie within 2^-400..2^400 in magnitude. For
-/// sums so bounded, the averages (divided by a count up to 1025) and their quotients stay
-/// hundreds of binades away from underflow and overflow.
-inline __m256d safeLanes(__m256d a) noexcept {
-    const __m256d size = _mm256_andnot_pd(_mm256_set1_pd(-0.0), a);
-    const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(size, _mm256_set1_pd(0x1p-400), _CMP_GE_OQ),
-                                         _mm256_cmp_pd(size, _mm256_set1_pd(0x1p400), _CMP_LE_OQ));
-    return _mm256_or_pd(inside, _mm256_cmp_pd(a, _mm256_setzero_pd(), _CMP_EQ_OQ));
+/// Whether every lane of the three vectors is zero or lies within 2^-400..2^400 in
+/// magnitude. For sums so bounded, the averages (divided by a count up to 1025) and their
+/// quotients stay hundreds of binades away from underflow and overflow.
+inline bool allSafe(__m256d a, __m256d b, __m256d c) noexcept {
+    const auto safeLanes = [](__m256d x) {
+        const __m256d size = _mm256_andnot_pd(_mm256_set1_pd(-0.0), x);
+        const __m256d inside =
+            _mm256_and_pd(_mm256_cmp_pd(size, _mm256_set1_pd(0x1p-400), _CMP_GE_OQ),
+                          _mm256_cmp_pd(size, _mm256_set1_pd(0x1p400), _CMP_LE_OQ));
+        return _mm256_or_pd(inside, _mm256_cmp_pd(x, _mm256_setzero_pd(), _CMP_EQ_OQ));
+    };
+    const __m256d safe = _mm256_and_pd(_mm256_and_pd(safeLanes(a), safeLanes(b)), safeLanes(c));
+    return _mm256_movemask_pd(safe) == 0xF;
 }
+#endif
+
+#if defined(__AVX512F__)
+/// `quotient` on eight lanes.
+inline __m512d quotient(__m512d a, __m512d b, __m512d y) noexcept {
+    const __m512d q = _mm512_mul_pd(a, y);
+    const __m512d r = _mm512_fnmadd_pd(q, b, a);
+    return _mm512_fmadd_pd(r, y, q);
+}
+
+/// `allSafe` on eight lanes.
+inline bool allSafe(__m512d a, __m512d b, __m512d c) noexcept {
+    const auto safeLanes = [](__m512d x) {
+        const __m512d size = _mm512_abs_pd(x);
+        const __mmask8 inside =
+            _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(size, _mm512_set1_pd(0x1p-400), _CMP_GE_OQ),
+                                    size, _mm512_set1_pd(0x1p400), _CMP_LE_OQ);
+        return static_cast<__mmask8>(inside |
+                                     _mm512_cmp_pd_mask(x, _mm512_setzero_pd(), _CMP_EQ_OQ));
+    };
+    return (safeLanes(a) & safeLanes(b) & safeLanes(c)) == 0xFF;
+}
+#endif
+
+#if defined(__FMA__)
+/// The register type of a group of Lanes bins, for the intrinsics.
+template <int Lanes>
+struct NativeGroup;
+/// Four bins: AVX.
+template <>
+struct NativeGroup<4> {
+    using Type = __m256d;
+};
+#if defined(__AVX512F__)
+/// Eight bins: AVX-512.
+template <>
+struct NativeGroup<8> {
+    using Type = __m512d;
+};
+#endif
 #endif
 
 /// shapeGroup for a group away from the edges, whose windows all hold `fullCount` bins;
@@ -180,21 +247,31 @@ shapeInsideGroup(int32_t first, const BinSums (&s)[Lanes], double fullCount, dou
                  const ComplexBin* __restrict noise, ComplexBin* __restrict shapedL,
                  ComplexBin* __restrict shapedR) noexcept {
 #if defined(__FMA__)
-    if constexpr (Lanes == 4) {
-        const __m256d sumL = _mm256_setr_pd(s[0].left, s[1].left, s[2].left, s[3].left);
-        const __m256d sumR = _mm256_setr_pd(s[0].right, s[1].right, s[2].right, s[3].right);
-        const __m256d sumNoise = _mm256_setr_pd(s[0].noise, s[1].noise, s[2].noise, s[3].noise);
-        const __m256d safe =
-            _mm256_and_pd(_mm256_and_pd(safeLanes(sumL), safeLanes(sumR)), safeLanes(sumNoise));
+#if defined(__AVX512F__)
+    constexpr bool fused = Lanes == 4 || Lanes == 8;
+#else
+    constexpr bool fused = Lanes == 4;
+#endif
+    if constexpr (fused) {
+        using Vector = typename DoubleGroup<Lanes>::Vector;
+        using Native = typename NativeGroup<Lanes>::Type;
+        Vector left;
+        Vector right;
+        Vector noiseSum;
+        gather(s, &BinSums::left, left);
+        gather(s, &BinSums::right, right);
+        gather(s, &BinSums::noise, noiseSum);
+        const Native sumL = (Native)left;
+        const Native sumR = (Native)right;
+        const Native sumNoise = (Native)noiseSum;
         // Infinities, NaNs and extreme values take the divisions, which are always right.
-        if (_mm256_movemask_pd(safe) == 0xF) {
-            const __m256d count = _mm256_set1_pd(fullCount);
-            const __m256d byCount = _mm256_set1_pd(countReciprocal);
-            const __m256d envelopeNoise = quotient(sumNoise, count, byCount);
-            const __m256d byNoise = _mm256_div_pd(_mm256_set1_pd(1.0), envelopeNoise);
-            const __m256d ratioL = quotient(quotient(sumL, count, byCount), envelopeNoise, byNoise);
-            const __m256d ratioR = quotient(quotient(sumR, count, byCount), envelopeNoise, byNoise);
-            using Vector = typename DoubleGroup<Lanes>::Vector;
+        if (allSafe(sumL, sumR, sumNoise)) {
+            const Native count = (Native)(Vector{} + fullCount);
+            const Native byCount = (Native)(Vector{} + countReciprocal);
+            const Native envelopeNoise = quotient(sumNoise, count, byCount);
+            const Native byNoise = (Native)(1.0 / (Vector)envelopeNoise);
+            const Native ratioL = quotient(quotient(sumL, count, byCount), envelopeNoise, byNoise);
+            const Native ratioR = quotient(quotient(sumR, count, byCount), envelopeNoise, byNoise);
             writeGroup<Lanes>(first, (Vector)envelopeNoise, (Vector)ratioL, (Vector)ratioR, noise,
                               shapedL, shapedR);
             return;
@@ -294,13 +371,13 @@ shapeIn(int32_t h, const ComplexBin* __restrict left, const ComplexBin* __restri
         }
         BinSums group[Lanes];
         if (i > h && i + Lanes - 1 + h <= kLastBin) {
-#pragma GCC unroll 4
+#pragma GCC unroll 8
             for (int j = 0; j < Lanes; ++j) {
                 group[j] = advanceInside(i + j);
             }
             shapeInsideGroup<Lanes>(i, group, fullCount, countReciprocal, noise, shapedL, shapedR);
         } else {
-#pragma GCC unroll 4
+#pragma GCC unroll 8
             for (int j = 0; j < Lanes; ++j) {
                 group[j] = advance(i + j);
             }
