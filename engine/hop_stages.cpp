@@ -137,7 +137,8 @@ VORLEN_ALWAYS_INLINE void narrowIn(const double* __restrict in, float* __restric
         // infinities pass as they are, the input having been non-finite.
         uint64_t wide = std::bit_cast<uint64_t>(in[i]);
         const uint64_t magnitude = wide & ~kSign;
-        wide = (magnitude > kLargest) & (magnitude < kInfinity) ? (wide & kSign) | kLargest : wide;
+        const bool beyond = (magnitude > kLargest) & (magnitude < kInfinity);
+        wide = beyond ? (wide & kSign) | kLargest : wide;
         // Subnormal output costs hosts dearly on many processors: it goes to zero of the
         // same sign.
         uint32_t narrow = std::bit_cast<uint32_t>(static_cast<float>(std::bit_cast<double>(wide)));
