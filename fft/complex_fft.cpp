@@ -2,14 +2,10 @@
 
 #include "bit_reversal.h"
 #include "butterflies.h"
+#include "lane_leaves.h"
+#include "lane_stages.h"
 #include "leaf_kernels.h"
 #include "leaves.h"
-#include "oct_leaves.h"
-#include "oct_stages.h"
-#include "pair_leaves.h"
-#include "pair_stages.h"
-#include "quad_leaves.h"
-#include "quad_stages.h"
 #include "split_stages.h"
 
 #include <bit>
@@ -45,6 +41,7 @@ int32_t reverseBits(int32_t x, int32_t bits) noexcept {
 // 8-point leaves, in place, outputs left in bit-reversed order.
 struct InPlaceLeaves8 {
     static constexpr int32_t kBlock = 256;
+    static constexpr bool kWholeBlocks = false;
     const double* w;
     int32_t nw;
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
@@ -63,6 +60,7 @@ struct InPlaceLeaves8 {
 // 16-point leaves, in place, outputs left in bit-reversed order.
 struct InPlaceLeaves16 {
     static constexpr int32_t kBlock = 512;
+    static constexpr bool kWholeBlocks = false;
     const Leaf16Twiddles& t;
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
     int32_t quarterStep() const noexcept { return 0; }
@@ -87,194 +85,61 @@ struct InPlaceLeaves16 {
     }
 };
 
-// Stores the outputs of one leaf at their final places: output k of the
-// leaf whose first output is `first` goes to point first + k * Points / 16
-// of `out`; with `Conj` conjugated and scaled.
+// 16-point leaves on an array of `Points` points in the layout of kWidth
+// lanes that write output k of the transform to point k of the interleaved
+// `out`, which takes the place of the bit reversal. The point 16c + i of the
+// network holds output rev(i) N/16 + rev(c), c having log2(N) - 4 bits; a
+// leaf block t holds the leaves c = 16t + 4k + i. With `Conj` every output
+// is conjugated and scaled.
 template <int32_t Points, bool Conj>
-struct LeafScatter {
-    double* out;
-    Cx scale;
-    template <int32_t Slot>
-    VORLEN_FFT_INLINE void put(Cx v) const {
-        constexpr int32_t offset = kReversed16[Slot] * (Points / 16);
-        storePoint(out, offset, Conj ? scaledParts(v, scale) : v);
-    }
-#if VORLEN_FFT_WIDE
-    /// Slots `Low` and `High` from the halves of `v`, one point each.
-    template <int32_t Low, int32_t High>
-    VORLEN_FFT_INLINE void put2(__m256d v) const {
-        if constexpr (Conj) {
-            v = _mm256_mul_pd(v, halves(scale.v, scale.v));
-        }
-        _mm_storeu_pd(out + 2 * kReversed16[Low] * (Points / 16), _mm256_castpd256_pd128(v));
-        _mm_storeu_pd(out + 2 * kReversed16[High] * (Points / 16), _mm256_extractf128_pd(v, 1));
-    }
-#endif
-};
-
-// 16-point leaves on an array of `Points` points in the pair layout
-// (point_pairs.h) that write output k of the transform to point k of the
-// interleaved `out`, which takes the place of the bit reversal. The point
-// 16c + i of the network holds output rev(i) N/16 + rev(c), c having
-// log2(N) - 4 bits; a leaf block t holds the leaves c = 16t + 4k + i. With
-// `Conj` every output is conjugated and scaled.
-template <int32_t Points, bool Conj>
-struct PairLeaves16 {
+struct DirectLeaves {
+    static constexpr int W = kWidth;
     static constexpr int32_t kBlock = 512;
     static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
-    const PairLeafTwiddles& t;
-    const QuarterTwiddles& quarter;
+    // Eight lanes hold two leaves: the block's leaves go in pairs once all
+    // its quarters are split.
+    static constexpr bool kWholeBlocks = W == 8;
+    using Sink = LeafScatter<W, Points / 16, Conj>;
+    const LeafTwiddles& t;
+    const BlockTwiddles<W, 64, false>& plain64;
+    const BlockTwiddles<W, 64, true>& rotated64;
+    const BlockTwiddles<W, 256, false>& plain256;
     double* out;
-    Cx scale;
+    double scale;
     int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
     int32_t quarterStep() const noexcept { return Points / 256; }
     int32_t subStep() const noexcept { return Points / 64; }
     void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuarterTwiddles::kPoints) {
-            middleStage1Quarter(a, quarter);
+        if (m == 64) {
+            plain64.split(a);
+        } else if (m == 256) {
+            plain256.split(a);
         } else {
-            middleStage1Pairs(m, a, w, nw);
+            middleStage1Lanes<W>(m, a, w, nw);
         }
     }
     void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuarterTwiddles::kPoints) {
-            middleStage2Quarter(a, quarter);
+        if (m == 64) {
+            rotated64.split(a);
+        } else if (m == 256) {
+            middleStage2Lanes<W, 64>(m, a, w, nw);
         } else {
-            middleStage2Pairs(m, a, w, nw);
+            middleStage2Lanes<W>(m, a, w, nw);
         }
     }
-    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
-        leaf16PlainPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
+    template <bool Rotated>
+    VORLEN_FFT_INLINE void leaf(double* a, int32_t first) const noexcept {
+        const Sink sink{{out + 2 * first}, scale};
+        if constexpr (W == 2) {
+            leaf16Pairs<Rotated>(a, t, sink);
+        } else {
+            const double* leaves[1] = {a};
+            leaf16Lanes<W, Rotated ? 1u : 0u>(leaves, t, sink);
+        }
     }
+    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept { leaf<false>(a, first); }
     VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
-        leaf16RotatedPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-};
-
-#if VORLEN_FFT_WIDE
-// Stores the outputs of one quad leaf at their final places: lane L of
-// `put4<l>` holds slot 4L + l, output rev(4L + l) = 4 rev(l) + rev(L) (2-bit
-// reversals), which goes to point first + that times Points / 16 of `out`;
-// with `Conj` conjugated and scaled.
-template <int32_t Points, bool Conj>
-struct QuadLeafScatter {
-    double* out;
-    double scale;
-    template <int32_t L>
-    VORLEN_FFT_INLINE void put4(P4 v) const {
-        if constexpr (Conj) {
-            v.re = _mm256_mul_pd(v.re, _mm256_set1_pd(scale));
-            v.im = _mm256_mul_pd(v.im, _mm256_set1_pd(-scale));
-        }
-        constexpr int32_t stride = 2 * (Points / 16);
-        double* base = out + 4 * kReversed2[L] * stride;
-        // Lanes 0 and 2, then 1 and 3, as interleaved points.
-        const __m256d even = _mm256_unpacklo_pd(v.re, v.im);
-        const __m256d odd = _mm256_unpackhi_pd(v.re, v.im);
-        _mm_storeu_pd(base, _mm256_castpd256_pd128(even));
-        _mm_storeu_pd(base + stride, _mm256_extractf128_pd(even, 1));
-        _mm_storeu_pd(base + 2 * stride, _mm256_castpd256_pd128(odd));
-        _mm_storeu_pd(base + 3 * stride, _mm256_extractf128_pd(odd, 1));
-    }
-};
-
-// PairLeaves16 on an array in the quad layout (quad_points.h).
-template <int32_t Points, bool Conj>
-struct QuadLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
-    const QuadLeafTwiddles& t;
-    const QuadQuarterTwiddles& quarter;
-    double* out;
-    double scale;
-    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
-    int32_t quarterStep() const noexcept { return Points / 256; }
-    int32_t subStep() const noexcept { return Points / 64; }
-    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuadQuarterTwiddles::kPoints) {
-            middleStage1QuadQuarter(a, quarter);
-        } else {
-            middleStage1Quads(m, a, w, nw);
-        }
-    }
-    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuadQuarterTwiddles::kPoints) {
-            middleStage2QuadQuarter(a, quarter);
-        } else {
-            middleStage2Quads(m, a, w, nw);
-        }
-    }
-    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
-        leaf16Quads<false>(a, t, QuadLeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-    VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
-        leaf16Quads<true>(a, t, QuadLeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-};
-#endif
-
-#if VORLEN_FFT_OCTS
-// Stores the outputs of two oct leaves at their final places: lanes 0..3 of
-// `put8<l>` as QuadLeafScatter stores a quad from `outA`, lanes 4..7 the same
-// from `outB`.
-template <int32_t Points, bool Conj>
-struct OctLeafScatter {
-    double* outA;
-    double* outB;
-    double scale;
-    template <int32_t L>
-    VORLEN_FFT_INLINE void put8(P8 v) const {
-        if constexpr (Conj) {
-            v.re = _mm512_mul_pd(v.re, _mm512_set1_pd(scale));
-            v.im = _mm512_mul_pd(v.im, _mm512_set1_pd(-scale));
-        }
-        constexpr int32_t stride = 2 * (Points / 16);
-        double* baseA = outA + 4 * kReversed2[L] * stride;
-        double* baseB = outB + 4 * kReversed2[L] * stride;
-        // Lanes 0, 2, 4, 6, then 1, 3, 5, 7, as interleaved points.
-        const __m512d even = _mm512_unpacklo_pd(v.re, v.im);
-        const __m512d odd = _mm512_unpackhi_pd(v.re, v.im);
-        _mm_storeu_pd(baseA, _mm512_castpd512_pd128(even));
-        _mm_storeu_pd(baseA + stride, _mm512_extractf64x2_pd(even, 1));
-        _mm_storeu_pd(baseB, _mm512_extractf64x2_pd(even, 2));
-        _mm_storeu_pd(baseB + stride, _mm512_extractf64x2_pd(even, 3));
-        _mm_storeu_pd(baseA + 2 * stride, _mm512_castpd512_pd128(odd));
-        _mm_storeu_pd(baseA + 3 * stride, _mm512_extractf64x2_pd(odd, 1));
-        _mm_storeu_pd(baseB + 2 * stride, _mm512_extractf64x2_pd(odd, 2));
-        _mm_storeu_pd(baseB + 3 * stride, _mm512_extractf64x2_pd(odd, 3));
-    }
-};
-
-// QuadLeaves16 on an array in the oct layout (oct_points.h), which finishes
-// the leaves of a leaf block two at a time once all its quarters are split.
-template <int32_t Points, bool Conj>
-struct OctLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
-    static constexpr bool kInPairs = true;
-    const QuadLeafTwiddles& t;
-    const OctQuarterTwiddles& quarter;
-    const OctPlainTwiddles256& plain256;
-    double* out;
-    double scale;
-    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
-    int32_t quarterStep() const noexcept { return Points / 256; }
-    int32_t subStep() const noexcept { return Points / 64; }
-    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == OctQuarterTwiddles::kPoints) {
-            middleStage1OctQuarter(a, quarter);
-        } else if (m == OctPlainTwiddles256::kPoints) {
-            middleStage1Oct256(a, plain256);
-        } else {
-            middleStage1Octs(m, a, w, nw);
-        }
-    }
-    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == OctQuarterTwiddles::kPoints) {
-            middleStage2OctQuarter(a, quarter);
-        } else {
-            middleStage2Octs(m, a, w, nw);
-        }
+        leaf<true>(a, first);
     }
     // Leaf i of quarter k of a leaf block at `a` whose outputs start at
     // `first`, and where those of the leaf start.
@@ -284,34 +149,32 @@ struct OctLeaves16 {
     double* outputsOf(int32_t first, int32_t k, int32_t i) const noexcept {
         return out + 2 * (first + kReversed2[k] * quarterStep() + kReversed2[i] * subStep());
     }
-    template <bool RotatedA, bool RotatedB>
+    template <uint32_t Rotated>
     VORLEN_FFT_INLINE void pair(double* a, int32_t first, int32_t ka, int32_t ia, int32_t kb,
                                 int32_t ib) const noexcept {
-        leaf16OctPair<RotatedA, RotatedB>(leafAt(a, ka, ia), leafAt(a, kb, ib), t,
-                                          OctLeafScatter<Points, Conj>{outputsOf(first, ka, ia),
-                                                                       outputsOf(first, kb, ib),
-                                                                       scale});
+        const double* leaves[2] = {leafAt(a, ka, ia), leafAt(a, kb, ib)};
+        leaf16Lanes<W, Rotated>(leaves, t,
+                                Sink{{outputsOf(first, ka, ia), outputsOf(first, kb, ib)}, scale});
     }
     // The sixteen leaves of a leaf block whose quarters are all split; leaf
     // 1 of each quarter is rotated, and leaf 3 of the rotated ones (quarter
     // 1, and quarter 3 unless `split1`). Paired across quarters, leaves of
     // one kind meet, but for a plain and a rotated one when `split1`.
     VORLEN_FFT_INLINE void block(double* a, int32_t first, bool split1) const noexcept {
-        pair<false, false>(a, first, 0, 0, 0, 2);
-        pair<false, false>(a, first, 0, 3, 1, 0);
-        pair<false, false>(a, first, 1, 2, 2, 0);
-        pair<false, false>(a, first, 2, 2, 2, 3);
-        pair<false, false>(a, first, 3, 0, 3, 2);
-        pair<true, true>(a, first, 0, 1, 1, 1);
-        pair<true, true>(a, first, 1, 3, 2, 1);
+        pair<0>(a, first, 0, 0, 0, 2);
+        pair<0>(a, first, 0, 3, 1, 0);
+        pair<0>(a, first, 1, 2, 2, 0);
+        pair<0>(a, first, 2, 2, 2, 3);
+        pair<0>(a, first, 3, 0, 3, 2);
+        pair<3>(a, first, 0, 1, 1, 1);
+        pair<3>(a, first, 1, 3, 2, 1);
         if (split1) {
-            pair<true, false>(a, first, 3, 1, 3, 3);
+            pair<1>(a, first, 3, 1, 3, 3);
         } else {
-            pair<true, true>(a, first, 3, 1, 3, 3);
+            pair<3>(a, first, 3, 1, 3, 3);
         }
     }
 };
-#endif
 
 // The four sub-blocks of a block split by middleStage1 (plain, rotated,
 // plain, plain) or by middleStage2 (plain, rotated, plain, rotated).
@@ -348,11 +211,11 @@ void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_
         } else {
             leaves.split2(points, q, w, nw);
         }
-        if constexpr (!requires { Leaves::kInPairs; }) {
+        if constexpr (!Leaves::kWholeBlocks) {
             finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
         }
     }
-    if constexpr (requires { Leaves::kInPairs; }) {
+    if constexpr (Leaves::kWholeBlocks) {
         leaves.block(a, first, split1);
     }
 }
@@ -521,67 +384,38 @@ bool hasDirectTransform(int32_t n) noexcept {
     return n == kDirectLength;
 }
 
+namespace {
+
+// The direct transform's leaves, with every twiddle they reuse built once.
+template <bool Conj, class Run>
+void withDirectLeaves(double* out, double scale, const double* w, int32_t nw,
+                      const Run& run) noexcept {
+    const LeafTwiddles t = makeLeafTwiddles(w, nw);
+    const BlockTwiddles<kWidth, 64, false> plain64(w, nw);
+    const BlockTwiddles<kWidth, 64, true> rotated64(w, nw);
+    const BlockTwiddles<kWidth, 256, false> plain256(w, nw);
+    run(DirectLeaves<kDirectLength / 2, Conj>{t, plain64, rotated64, plain256, out, scale});
+}
+
+} // namespace
+
 void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
                       int32_t nw, const double* w) noexcept {
-#if VORLEN_FFT_OCTS
-    firstStageForwardOcts(n, in, window, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    OctQuarterTwiddles quarter;
-    makeOctQuarterTwiddles(w, nw, quarter);
-    OctPlainTwiddles256 plain256;
-    makeOctPlainTwiddles256(w, nw, plain256);
-    leafBlocks(n, work, w, nw,
-               OctLeaves16<kDirectLength / 2, false>{t, quarter, plain256, out, 1.0});
-#elif VORLEN_FFT_WIDE
-    firstStageForwardQuads(n, in, window, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    QuadQuarterTwiddles quarter;
-    makeQuadQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, false>{t, quarter, out, 1.0});
-#else
-    firstStageForwardPairs(n, in, window, work, w, nw);
-    const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
-    QuarterTwiddles quarter;
-    makeQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw,
-               PairLeaves16<kDirectLength / 2, false>{t, quarter, out, complexOf(1.0, 1.0)});
-#endif
+    if (window != nullptr) {
+        firstStageLanes<kWidth>(n, FromWindowed<kWidth>{in, window}, work, w, nw);
+    } else {
+        firstStageLanes<kWidth>(n, FromInterleaved<kWidth>{in}, work, w, nw);
+    }
+    withDirectLeaves<false>(out, 1.0, w, nw,
+                            [&](const auto& leaves) { leafBlocks(n, work, w, nw, leaves); });
 }
 
-void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
+void complexBackwardLanesTo(int32_t n, double* work, double* out, double scale, int32_t nw,
                             const double* w) noexcept {
-    firstStageForwardPairsInPlace(n, work, w, nw);
-    const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
-    QuarterTwiddles quarter;
-    makeQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw,
-               PairLeaves16<kDirectLength / 2, true>{t, quarter, out, complexOf(scale, -scale)});
+    firstStageLanes<kWidth>(n, FromLanes<kWidth>{work}, work, w, nw);
+    withDirectLeaves<true>(out, scale, w, nw,
+                           [&](const auto& leaves) { leafBlocks(n, work, w, nw, leaves); });
 }
-
-#if VORLEN_FFT_WIDE
-void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                            const double* w) noexcept {
-    firstStageForwardQuadsInPlace(n, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    QuadQuarterTwiddles quarter;
-    makeQuadQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, true>{t, quarter, out, scale});
-}
-#endif
-
-#if VORLEN_FFT_OCTS
-void complexBackwardOctsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                           const double* w) noexcept {
-    firstStageForwardOctsInPlace(n, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    OctQuarterTwiddles quarter;
-    makeOctQuarterTwiddles(w, nw, quarter);
-    OctPlainTwiddles256 plain256;
-    makeOctPlainTwiddles256(w, nw, plain256);
-    leafBlocks(n, work, w, nw,
-               OctLeaves16<kDirectLength / 2, true>{t, quarter, plain256, out, scale});
-}
-#endif
 
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -1,7 +1,6 @@
 #include "frame_transforms.h"
 
 #include "complex_fft.h"
-#include "oct_points.h"
 #include "real_conversion.h"
 
 namespace vorlen::fft {
@@ -19,16 +18,8 @@ void realInverseFrame(int32_t n, const double* in, double* work, double* out, in
                       const double* w) noexcept {
     // Packing and the real conversion in one pass; the leaves write the
     // doubled, conjugated result straight into the output.
-#if VORLEN_FFT_OCTS
-    realBackwardPreOcts(n, in, work, w + nw);
-    complexBackwardOctsTo(n, work, out, 2.0, nw, w);
-#elif VORLEN_FFT_WIDE
-    realBackwardPreQuads(n, in, work, w + nw);
-    complexBackwardQuadsTo(n, work, out, 2.0, nw, w);
-#else
-    realBackwardPrePairs(n, in, work, w + nw);
-    complexBackwardPairsTo(n, work, out, 2.0, nw, w);
-#endif
+    realBackwardPreLanes(n, in, work, w + nw);
+    complexBackwardLanesTo(n, work, out, 2.0, nw, w);
 }
 
 } // namespace VORLEN_FFT_ISA

@@ -62,9 +62,6 @@ inline Leaf16Twiddles makeLeaf16Twiddles(const double* w, int32_t nw) noexcept {
 /// Sixteen points of a leaf, held in registers.
 using Leaf16Points = Cx[16];
 
-/// The 4-bit reversal: slot i of a 16-point leaf holds output kReversed16[i].
-inline constexpr int32_t kReversed16[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
-
 template <int32_t... P>
 VORLEN_FFT_INLINE void loadLeaf(const double* __restrict a, Leaf16Points& v,
                                 std::integer_sequence<int32_t, P...> /*points*/) {

@@ -1,0 +1,277 @@
+// The 16-point leaves on blocks in the layout of W lanes (lanes.h), writing
+// their outputs to their final places through a sink. Same transforms and
+// roundings as leaf16Plain and leaf16Rotated (but for the sign of a zero, as
+// in lane_stages.h). Slot i of a leaf holds output rev(i), 4-bit reversal.
+#pragma once
+
+#include "butterflies.h"
+
+#include <cstdint>
+#include <utility>
+
+namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
+
+/// The 4-bit reversal: slot i of a 16-point leaf holds output kReversed16[i].
+inline constexpr int32_t kReversed16[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+
+/// The twiddles of the leaves' first split for points 0..3, real parts then
+/// imaginary parts (point 0 takes 1 where the interleaved leaves take no
+/// factor), and cos(pi/4). Plain doubles, read with unaligned loads.
+struct LeafTwiddles {
+    double plain[2][8];   ///< W^j, W^(3j)
+    double rotated[4][8]; ///< w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
+    double eighth;
+};
+
+/// The leaf twiddles from the segments of length 4 and 16 of table `w`
+/// (nw >= 32).
+inline LeafTwiddles makeLeafTwiddles(const double* w, int32_t nw) noexcept {
+    const double* seg4 = w + nw - 8;
+    const double c = seg4[1];
+    const double c8 = seg4[2]; // cos(pi/8)
+    const double s8 = seg4[3]; // sin(pi/8)
+    const double* seg16 = w + nw - 32;
+    const double c1 = seg16[4]; // cos(pi/16)
+    const double s1 = seg16[5];
+    const double c2 = seg16[8]; // cos(2 pi/16)
+    const double s2 = seg16[9];
+    const double c3 = seg16[12]; // cos(3 pi/16)
+    const double s3 = seg16[13];
+    return {
+        {{1.0, c8, c, s8, 0.0, s8, c, c8}, {1.0, s8, -c, -c8, 0.0, c8, c, -s8}},
+        {{1.0, c1, c2, c3, 0.0, s1, s2, s3},
+         {c, s3, s2, s1, c, c3, c2, c1},
+         {1.0, c3, s2, -s1, 0.0, s3, c2, c1},
+         {-c, -c1, -c2, -s3, c, s1, -s2, -c3}},
+        c,
+    };
+}
+
+/// Points `First`..First+W-1 of a leaf's four twiddles at `p`, repeated
+/// across the lanes when W is wider than four.
+template <int W, int First = 0>
+VORLEN_FFT_INLINE Points<W> leafTwiddle(const double* p) {
+    if constexpr (W <= 4) {
+        return {load<W>(p + First), load<W>(p + 4 + First)};
+    } else {
+        const Points<W / 2> half = leafTwiddle<W / 2>(p);
+        return join(half, half);
+    }
+}
+
+/// Stores the outputs of leaves at their final places: output k of a leaf
+/// whose outputs start at `out[i]` goes to point k * Stride of it; with
+/// `Conj` conjugated and scaled.
+template <int W, int32_t Stride, bool Conj>
+struct LeafScatter {
+    static constexpr int kLeaves = W >= 4 ? W / 4 : 1;
+    double* out[kLeaves];
+    double scale;
+
+    /// Slot `Slot` of the one leaf, from an interleaved point.
+    template <int32_t Slot>
+    VORLEN_FFT_INLINE void put(Cx v) const {
+        storePoint(out[0], kReversed16[Slot] * Stride,
+                   Conj ? scaledParts(v, complexOf(scale, -scale)) : v);
+    }
+
+    template <int32_t L, std::size_t... Leaf>
+    VORLEN_FFT_INLINE void putLanes(Vec<W> even, Vec<W> odd, std::index_sequence<Leaf...>) const {
+        constexpr int32_t s = 2 * Stride;
+        ((store<2>(out[Leaf] + s * kReversed16[L],
+                   __builtin_shufflevector(even, even, 4 * Leaf, 4 * Leaf + 1)),
+          store<2>(out[Leaf] + s * kReversed16[8 + L],
+                   __builtin_shufflevector(even, even, 4 * Leaf + 2, 4 * Leaf + 3)),
+          store<2>(out[Leaf] + s * kReversed16[4 + L],
+                   __builtin_shufflevector(odd, odd, 4 * Leaf, 4 * Leaf + 1)),
+          store<2>(out[Leaf] + s * kReversed16[12 + L],
+                   __builtin_shufflevector(odd, odd, 4 * Leaf + 2, 4 * Leaf + 3))),
+         ...);
+    }
+
+    /// Lane 4i + o of `v` is slot 4o + L of leaf i.
+    template <int32_t L>
+    VORLEN_FFT_INLINE void put(Points<W> v) const {
+        if constexpr (Conj) {
+            v = {v.re * splat<W>(scale), v.im * splat<W>(-scale)};
+        }
+        putLanes<L>(arrange<W, pairLowLane>(v.re, v.im), arrange<W, pairHighLane>(v.re, v.im),
+                    std::make_index_sequence<kLeaves>{});
+    }
+};
+
+/// The 4-point transform of one quarter of a two-lane leaf, held in `low`
+/// (points 0, 1) and `high` (points 2, 3) after the first split; its outputs
+/// are slots First..First+3.
+template <int32_t First, bool Rotated, class Sink>
+VORLEN_FFT_INLINE void finishQuarter(Points<2> low, Points<2> high, double c, const Sink& sink) {
+    const Points<2> s = Rotated ? plusI(low, high) : low + high;
+    const Points<2> d = Rotated ? minusI(low, high) : low - high;
+    const Cx x0{arrange<2, zipLowLane>(s.re, s.im)};
+    const Cx x2{arrange<2, zipHighLane>(s.re, s.im)};
+    const Cx x1{arrange<2, zipLowLane>(d.re, d.im)};
+    const Cx x3{arrange<2, zipHighLane>(d.re, d.im)};
+    if constexpr (Rotated) {
+        const Cx y2 = twiddle(c, c) * x2;
+        const Cx z2 = twiddle(-c, c) * x3;
+        sink.template put<First>(x0 + y2);
+        sink.template put<First + 1>(x0 - y2);
+        sink.template put<First + 2>(x1 + z2);
+        sink.template put<First + 3>(x1 - z2);
+    } else {
+        sink.template put<First>(x0 + x2);
+        sink.template put<First + 1>(x0 - x2);
+        sink.template put<First + 2>(x1 + timesI(x3));
+        sink.template put<First + 3>(x1 - timesI(x3));
+    }
+}
+
+/// The leaf at `a` in the two-lane layout: the first split runs on pairs of
+/// points, the 4-point transforms on interleaved points, which the outputs
+/// need anyway: two lanes cannot hold a quarter's four points.
+template <bool Rotated, class Sink>
+VORLEN_FFT_INLINE void leaf16Pairs(const double* a, const LeafTwiddles& t, const Sink& sink) {
+    Points<2> p[8];
+    for (int i = 0; i < 8; ++i) {
+        p[i] = loadPoints<2>(a + 4 * i);
+    }
+    if constexpr (Rotated) {
+        const auto& r = t.rotated;
+        splitRotated(p[0], p[2], p[4], p[6], leafTwiddle<2>(r[0]), leafTwiddle<2>(r[1]),
+                     leafTwiddle<2>(r[2]), leafTwiddle<2>(r[3]));
+        splitRotated(p[1], p[3], p[5], p[7], leafTwiddle<2, 2>(r[0]), leafTwiddle<2, 2>(r[1]),
+                     leafTwiddle<2, 2>(r[2]), leafTwiddle<2, 2>(r[3]));
+    } else {
+        splitPlain(p[0], p[2], p[4], p[6], leafTwiddle<2>(t.plain[0]), leafTwiddle<2>(t.plain[1]));
+        splitPlain(p[1], p[3], p[5], p[7], leafTwiddle<2, 2>(t.plain[0]),
+                   leafTwiddle<2, 2>(t.plain[1]));
+    }
+    finishQuarter<0, false>(p[0], p[1], t.eighth, sink);
+    finishQuarter<4, true>(p[2], p[3], t.eighth, sink);
+    finishQuarter<8, false>(p[4], p[5], t.eighth, sink);
+    finishQuarter<12, Rotated>(p[6], p[7], t.eighth, sink);
+}
+
+constexpr int sliceLowsLane(int lane, int width) {
+    const int o = lane % 4;
+    return o < 2 ? lane : width + lane - 2;
+}
+constexpr int sliceHighsLane(int lane, int width) {
+    const int o = lane % 4;
+    return o < 2 ? lane + 2 : width + lane;
+}
+
+/// Transposes the 4x4 matrix whose rows are lanes 4i..4i+3 of r0..r3, for
+/// every i.
+template <int W>
+VORLEN_FFT_INLINE void transposeSlices(Vec<W>& r0, Vec<W>& r1, Vec<W>& r2, Vec<W>& r3) {
+    const Vec<W> t0 = arrange<W, pairLowLane>(r0, r1);
+    const Vec<W> t1 = arrange<W, pairHighLane>(r0, r1);
+    const Vec<W> t2 = arrange<W, pairLowLane>(r2, r3);
+    const Vec<W> t3 = arrange<W, pairHighLane>(r2, r3);
+    r0 = arrange<W, sliceLowsLane>(t0, t2);
+    r1 = arrange<W, sliceLowsLane>(t1, t3);
+    r2 = arrange<W, sliceHighsLane>(t0, t2);
+    r3 = arrange<W, sliceHighsLane>(t1, t3);
+}
+
+/// Points p..p+3 of the leaf at `a` in the layout of W lanes.
+template <int W>
+VORLEN_FFT_INLINE Points<4> quadAt(const double* a, int32_t p) {
+    const double* at = a + 2 * p - p % W;
+    return {load<4>(at), load<4>(at + W)};
+}
+
+/// Quad p of every leaf of `leaf`, leaf i in lanes 4i..4i+3.
+template <int W>
+VORLEN_FFT_INLINE Points<W> quadsOf(const double* const* leaf, int32_t p) {
+    if constexpr (W == 4) {
+        return quadAt<W>(leaf[0], p);
+    } else {
+        static_assert(W == 8, "two leaves at the most");
+        return join(quadAt<W>(leaf[0], p), quadAt<W>(leaf[1], p));
+    }
+}
+
+/// The first split of the leaf at `a` (layout of W lanes), one quad per
+/// quarter.
+template <int W, bool Rotated>
+VORLEN_FFT_INLINE void splitLeafQuads(const double* a, const LeafTwiddles& t, Points<4> (&y)[4]) {
+    for (int p = 0; p < 4; ++p) {
+        y[p] = quadAt<W>(a, 4 * p);
+    }
+    if constexpr (Rotated) {
+        splitRotated(y[0], y[1], y[2], y[3], leafTwiddle<4>(t.rotated[0]),
+                     leafTwiddle<4>(t.rotated[1]), leafTwiddle<4>(t.rotated[2]),
+                     leafTwiddle<4>(t.rotated[3]));
+    } else {
+        splitPlain(y[0], y[1], y[2], y[3], leafTwiddle<4>(t.plain[0]), leafTwiddle<4>(t.plain[1]));
+    }
+}
+
+/// The W/4 leaves at `leaf` (leaf i rotated where bit i of `Rotated` is
+/// set), leaf i in lanes 4i..4i+3: the first split runs on the quarters'
+/// quads; a transposition then puts point l of every quarter in one register,
+/// so that the 4-point transforms of all quarters run at once, the rotated
+/// quarters' lanes taking their own steps by blending. Slot 4L + l of leaf i
+/// is lane 4i + L of the points passed to `sink.put<l>`.
+template <int W, uint32_t Rotated, class Sink>
+VORLEN_FFT_INLINE void leaf16Lanes(const double* const* leaf, const LeafTwiddles& t,
+                                   const Sink& sink) {
+    constexpr uint32_t kAll = (1u << (W / 4)) - 1;
+    Points<W> y[4];
+    if constexpr (Rotated == 0 || Rotated == kAll) {
+        for (int p = 0; p < 4; ++p) {
+            y[p] = quadsOf<W>(leaf, 4 * p);
+        }
+        if constexpr (Rotated != 0) {
+            splitRotated(y[0], y[1], y[2], y[3], leafTwiddle<W>(t.rotated[0]),
+                         leafTwiddle<W>(t.rotated[1]), leafTwiddle<W>(t.rotated[2]),
+                         leafTwiddle<W>(t.rotated[3]));
+        } else {
+            splitPlain(y[0], y[1], y[2], y[3], leafTwiddle<W>(t.plain[0]),
+                       leafTwiddle<W>(t.plain[1]));
+        }
+    } else {
+        // A plain and a rotated leaf: the two splits differ in their
+        // operations, not only in their twiddles.
+        static_assert(W == 8 && Rotated == 1, "a rotated leaf 0 and a plain leaf 1");
+        Points<4> ya[4];
+        Points<4> yb[4];
+        splitLeafQuads<W, true>(leaf[0], t, ya);
+        splitLeafQuads<W, false>(leaf[1], t, yb);
+        for (int p = 0; p < 4; ++p) {
+            y[p] = join(ya[p], yb[p]);
+        }
+    }
+    transposeSlices<W>(y[0].re, y[1].re, y[2].re, y[3].re);
+    transposeSlices<W>(y[0].im, y[1].im, y[2].im, y[3].im);
+    // Lane L of a slice now holds quarter L, of which quarter 1, and for a
+    // rotated leaf quarter 3, owes a rotated transform: y0 + i y2 where the
+    // others add y2, and e^(i pi/4), e^(3i pi/4) times x2, x3 where the
+    // others take x2 and i x3.
+    constexpr uint32_t kRotatedLanes = [] {
+        uint32_t mask = 0;
+        for (int i = 0; i < W / 4; ++i) {
+            mask |= (((Rotated >> i) & 1u) != 0 ? 0b1010u : 0b0010u) << (4 * i);
+        }
+        return mask;
+    }();
+    const Points<W> s2 = blended<kRotatedLanes>(y[2], timesI(y[2]));
+    const Points<W> s3 = blended<kRotatedLanes>(y[3], timesI(y[3]));
+    const Points<W> x0 = y[0] + s2;
+    const Points<W> x1 = y[0] - s2;
+    const Points<W> x2 = y[1] + s3;
+    const Points<W> x3 = y[1] - s3;
+    const Vec<W> c = splat<W>(t.eighth);
+    const Points<W> t2 = blended<kRotatedLanes>(x2, Points<W>{c, c} * x2);
+    const Points<W> t3 = blended<kRotatedLanes>(timesI(x3), Points<W>{-c, c} * x3);
+    sink.template put<0>(x0 + t2);
+    sink.template put<1>(x0 - t2);
+    sink.template put<2>(x1 + t3);
+    sink.template put<3>(x1 - t3);
+}
+
+} // namespace VORLEN_FFT_ISA
+} // namespace vorlen::fft

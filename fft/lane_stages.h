@@ -1,0 +1,309 @@
+// The splitting stages of the split-radix network on arrays that keep W
+// points to a register pair (lanes.h), W butterflies (points j..j+W-1) at a
+// time. They compute what firstStageForward, middleStage1 and middleStage2
+// compute, rounded alike; point 0 of a block, which shares its register with
+// others, is multiplied by 1 where those skip the product (this can only
+// change a zero's sign, the same way on every width).
+//
+// Sizes: `q` is a block's quarter in points, a multiple of W; twiddles come
+// from a segment `seg` of the table (fft_tables.h).
+#pragma once
+
+#include "butterflies.h"
+
+#include <cstdint>
+
+namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
+
+/// The four rows of W table groups (cos, sin, cos 3, -sin 3), one group per
+/// lane.
+template <int W>
+struct GroupRows {
+    Vec<W> c;
+    Vec<W> s;
+    Vec<W> c3;
+    Vec<W> ns3;
+};
+
+/// The groups at g[0..W-1] as rows. A transposition, and so per width: two
+/// lanes take two shuffles per pair of rows, four a 4x4 transposition, and
+/// wider ones join two halves.
+template <int W>
+VORLEN_FFT_INLINE GroupRows<W> groupRows(const double* const* g) {
+    if constexpr (W == 2) {
+        const Vec<2> a = load<2>(g[0]);
+        const Vec<2> b = load<2>(g[1]);
+        const Vec<2> a3 = load<2>(g[0] + 2);
+        const Vec<2> b3 = load<2>(g[1] + 2);
+        return {__builtin_shufflevector(a, b, 0, 2), __builtin_shufflevector(a, b, 1, 3),
+                __builtin_shufflevector(a3, b3, 0, 2), __builtin_shufflevector(a3, b3, 1, 3)};
+    } else if constexpr (W == 4) {
+        const Vec<4> r0 = load<4>(g[0]);
+        const Vec<4> r1 = load<4>(g[1]);
+        const Vec<4> r2 = load<4>(g[2]);
+        const Vec<4> r3 = load<4>(g[3]);
+        const Vec<4> t0 = __builtin_shufflevector(r0, r1, 0, 4, 2, 6);
+        const Vec<4> t1 = __builtin_shufflevector(r0, r1, 1, 5, 3, 7);
+        const Vec<4> t2 = __builtin_shufflevector(r2, r3, 0, 4, 2, 6);
+        const Vec<4> t3 = __builtin_shufflevector(r2, r3, 1, 5, 3, 7);
+        return {__builtin_shufflevector(t0, t2, 0, 1, 4, 5),
+                __builtin_shufflevector(t1, t3, 0, 1, 4, 5),
+                __builtin_shufflevector(t0, t2, 2, 3, 6, 7),
+                __builtin_shufflevector(t1, t3, 2, 3, 6, 7)};
+    } else {
+        const GroupRows<W / 2> lo = groupRows<W / 2>(g);
+        const GroupRows<W / 2> hi = groupRows<W / 2>(g + W / 2);
+        return {join<W / 2>(lo.c, hi.c), join<W / 2>(lo.s, hi.s), join<W / 2>(lo.c3, hi.c3),
+                join<W / 2>(lo.ns3, hi.ns3)};
+    }
+}
+
+/// The twiddles W^j and W^(3j) of W lanes.
+template <int W>
+struct PlainTwiddles {
+    Points<W> w1;
+    Points<W> w3;
+};
+
+/// W^j, W^(3j) from the groups of W^j.
+template <int W>
+VORLEN_FFT_INLINE PlainTwiddles<W> direct(const GroupRows<W>& g) {
+    return {{g.c, g.s}, {g.c3, -g.ns3}};
+}
+/// i conj(W^j) = W^(Q-j) and -i conj(W^(3j)) = W^(3(Q-j)) from the groups of
+/// W^j.
+template <int W>
+VORLEN_FFT_INLINE PlainTwiddles<W> mirrored(const GroupRows<W>& g) {
+    return {{g.s, g.c}, {g.ns3, -g.c3}};
+}
+
+/// The group pointers of lanes first, first + Step, .. of `seg`, with lane 0
+/// taken from `lane0` instead when it is not null.
+template <int W, int Step>
+VORLEN_FFT_INLINE GroupRows<W> rowsFrom(const double* seg, int32_t first, const double* lane0) {
+    const double* g[W];
+    for (int l = 0; l < W; ++l) {
+        g[l] = seg + 4 * (first + Step * l);
+    }
+    if (lane0 != nullptr) {
+        g[0] = lane0;
+    }
+    return groupRows<W>(g);
+}
+
+// W^0 = 1 is not a table group; its third sine is -0.0 in the splits, so that
+// the pair of lanes rounds as the interleaved stages do.
+inline constexpr double kUnitGroup[4] = {1.0, 0.0, 1.0, -0.0};
+
+/// The twiddles of lanes j..j+W-1 of a plain split with quarters of q points
+/// from the segment `seg` of length 2q; `eighth` is the group of W^(q/2) =
+/// e^(i pi/4), which the segment does not hold.
+template <int W>
+VORLEN_FFT_INLINE PlainTwiddles<W> plainTwiddles(const double* seg, int32_t j, int32_t q,
+                                                 const double* eighth) {
+    if (j < q / 2) {
+        return direct(rowsFrom<W, 1>(seg, j, j == 0 ? kUnitGroup : nullptr));
+    }
+    return mirrored(rowsFrom<W, -1>(seg, q - j, j == q / 2 ? eighth : nullptr));
+}
+
+/// The factors of lanes j..j+W-1 of a rotated split.
+template <int W>
+struct RotatedTwiddles {
+    Points<W> w1;
+    Points<W> v1;
+    Points<W> w3;
+    Points<W> v3;
+};
+
+/// The factors of a rotated split with quarters of q points from the segment
+/// of length 4q: group j gives w^j and w^(3j), group q - j gives e^(i pi/4)
+/// w^j = i conj(w^(q-j)) and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
+template <int W>
+VORLEN_FFT_INLINE RotatedTwiddles<W> rotatedTwiddles(const double* seg, int32_t j, int32_t q,
+                                                     const double* eighth) {
+    const PlainTwiddles<W> w = direct(rowsFrom<W, 1>(seg, j, j == 0 ? kUnitGroup : nullptr));
+    const PlainTwiddles<W> v = mirrored(rowsFrom<W, -1>(seg, q - j, j == 0 ? eighth : nullptr));
+    return {w.w1, v.w1, w.w3, v.w3};
+}
+
+/// Where a split reads its points: the array itself, or the interleaved
+/// input of the first stage, windowed or not.
+template <int W>
+struct FromLanes {
+    const double* a;
+    VORLEN_FFT_INLINE Points<W> at(int32_t j) const { return loadPoints<W>(a + 2 * j); }
+};
+
+template <int W>
+struct FromInterleaved {
+    const double* a;
+    VORLEN_FFT_INLINE Points<W> at(int32_t j) const { return loadInterleaved<W>(a + 2 * j); }
+};
+
+template <int W>
+struct FromWindowed {
+    const double* a;
+    const double* win;
+    VORLEN_FFT_INLINE Points<W> at(int32_t j) const {
+        return loadWindowed<W>(a + 2 * j, win + 2 * j);
+    }
+};
+
+template <int W, class Source>
+VORLEN_FFT_INLINE void splitPlainAt(const Source& src, double* a, int32_t j, int32_t q,
+                                    PlainTwiddles<W> t) {
+    Points<W> a0 = src.at(j);
+    Points<W> a1 = src.at(j + q);
+    Points<W> a2 = src.at(j + 2 * q);
+    Points<W> a3 = src.at(j + 3 * q);
+    splitPlain(a0, a1, a2, a3, t.w1, t.w3);
+    storePoints<W>(a + 2 * j, a0);
+    storePoints<W>(a + 2 * (j + q), a1);
+    storePoints<W>(a + 2 * (j + 2 * q), a2);
+    storePoints<W>(a + 2 * (j + 3 * q), a3);
+}
+
+template <int W>
+VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, RotatedTwiddles<W> t) {
+    Points<W> a0 = loadPoints<W>(a + 2 * j);
+    Points<W> a1 = loadPoints<W>(a + 2 * (j + q));
+    Points<W> a2 = loadPoints<W>(a + 2 * (j + 2 * q));
+    Points<W> a3 = loadPoints<W>(a + 2 * (j + 3 * q));
+    splitRotated(a0, a1, a2, a3, t.w1, t.v1, t.w3, t.v3);
+    storePoints<W>(a + 2 * j, a0);
+    storePoints<W>(a + 2 * (j + q), a1);
+    storePoints<W>(a + 2 * (j + 2 * q), a2);
+    storePoints<W>(a + 2 * (j + 3 * q), a3);
+}
+
+constexpr int evenFromRowsOddFromMids(int lane, int width) {
+    return lane / 2 + (lane % 2) * width;
+}
+constexpr int mirrorsFromRowsAndMids(int lane, int width) {
+    return lane % 2 == 0 ? width - 1 - lane / 2 : width + width / 2 - 1 - lane / 2;
+}
+
+/// One row of the first stage's twiddles: `row` holds a value of the groups
+/// g..g+W/2-1 in its low lanes and of g+1..g+W/2 in its high ones; the odd
+/// powers between them are mid-points times `scale`. `forward` gets lanes
+/// j = 2g..2g+W-1, `mirror` j = 2g+W down to 2g+1.
+template <int W>
+VORLEN_FFT_INLINE void firstStageRow(Vec<W> row, Vec<W> scale, Vec<W>& forward, Vec<W>& mirror) {
+    const Vec<W> mids = (row + arrange<W, halvesSwappedLane>(row, row)) * scale;
+    forward = arrange<W, evenFromRowsOddFromMids>(row, mids);
+    mirror = arrange<W, mirrorsFromRowsAndMids>(row, mids);
+}
+
+/// `firstStageForward` of the points that `src` reads, written to `a` in the
+/// layout of W lanes; n doubles, N = n/2 >= 8 W points. The segment of length
+/// N/4 holds even powers only (group k: W^(2k)); each odd power is the
+/// mid-point of its neighbours, scaled by segment entries 2 (W) and 3 (W^3).
+template <int W, class Source>
+void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
+                     int32_t nw) noexcept {
+    const int32_t points = n / 2;
+    const int32_t q = points / 4;
+    const double* seg = w + nw - points / 2;
+    const double c = seg[1];
+    const double eighth[4] = {c, c, -c, -c};
+    // Here W^0 keeps a positive third sine: the interleaved stage takes it so.
+    static constexpr double kFirstUnit[4] = {1.0, 0.0, 1.0, 0.0};
+    const Vec<W> scale1 = splat<W>(seg[2]);
+    const Vec<W> scale3 = splat<W>(seg[3]);
+    const int32_t passes = q / (2 * W);
+    for (int32_t k = 0; k < passes; ++k) {
+        const int32_t g0 = k * W / 2;
+        const double* g[W];
+        for (int l = 0; l < W / 2; ++l) {
+            g[l] = seg + 4 * (g0 + l);
+            g[W / 2 + l] = seg + 4 * (g0 + 1 + l);
+        }
+        if (k == 0) {
+            g[0] = kFirstUnit;
+        }
+        if (k == passes - 1) {
+            g[W - 1] = eighth;
+        }
+        const GroupRows<W> rows = groupRows<W>(g);
+        GroupRows<W> fw;
+        GroupRows<W> mw;
+        firstStageRow<W>(rows.c, scale1, fw.c, mw.c);
+        firstStageRow<W>(rows.s, scale1, fw.s, mw.s);
+        firstStageRow<W>(rows.c3, scale3, fw.c3, mw.c3);
+        firstStageRow<W>(rows.ns3, scale3, fw.ns3, mw.ns3);
+        splitPlainAt<W>(src, a, W * k, q, direct(fw));
+        splitPlainAt<W>(src, a, q - W * k - W, q, mirrored(mw));
+    }
+}
+
+/// `middleStage1` of the block `a` of 4q points in the layout of W lanes.
+template <int W, int32_t FixedQ = 0>
+void middleStage1Lanes(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
+    const double* seg = w + nw - 4 * q;
+    const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
+    for (int32_t j = 0; j < q; j += W) {
+        splitPlainAt<W>(FromLanes<W>{a}, a, j, q, plainTwiddles<W>(seg, j, q, eighth));
+    }
+}
+
+/// `middleStage2` of the block `a` of 4q points in the layout of W lanes.
+template <int W, int32_t FixedQ = 0>
+void middleStage2Lanes(int32_t m, double* a, const double* w, int32_t nw) noexcept {
+    const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
+    const double* seg = w + nw - 8 * q;
+    const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
+    for (int32_t j = 0; j < q; j += W) {
+        splitRotatedAt<W>(a, j, q, rotatedTwiddles<W>(seg, j, q, eighth));
+    }
+}
+
+/// The twiddles of every plain or rotated split of blocks of `M` points,
+/// built once per transform for the sizes that a transform splits most
+/// often. Plain doubles, read with unaligned loads: the stack of 64-bit
+/// Windows keeps only 16-byte alignment.
+template <int W, int32_t M, bool Rotated>
+struct BlockTwiddles {
+    static constexpr int32_t kQuarter = M / 4;
+    static constexpr int32_t kFactors = Rotated ? 4 : 2;
+    double t[kQuarter / W][kFactors][2 * W];
+
+    BlockTwiddles(const double* w, int32_t nw) noexcept {
+        const double* seg = w + nw - (Rotated ? 8 : 4) * kQuarter;
+        const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
+        for (int32_t j = 0; j < kQuarter; j += W) {
+            double(&f)[kFactors][2 * W] = t[j / W];
+            if constexpr (Rotated) {
+                const RotatedTwiddles<W> r = rotatedTwiddles<W>(seg, j, kQuarter, eighth);
+                storePoints<W>(f[0], r.w1);
+                storePoints<W>(f[1], r.v1);
+                storePoints<W>(f[2], r.w3);
+                storePoints<W>(f[3], r.v3);
+            } else {
+                const PlainTwiddles<W> p = plainTwiddles<W>(seg, j, kQuarter, eighth);
+                storePoints<W>(f[0], p.w1);
+                storePoints<W>(f[1], p.w3);
+            }
+        }
+    }
+
+    /// The split of the block `a` with these twiddles.
+    VORLEN_FFT_INLINE void split(double* a) const noexcept {
+        for (int32_t j = 0; j < kQuarter; j += W) {
+            const double(&f)[kFactors][2 * W] = t[j / W];
+            if constexpr (Rotated) {
+                splitRotatedAt<W>(a, j, kQuarter,
+                                  {loadPoints<W>(f[0]), loadPoints<W>(f[1]), loadPoints<W>(f[2]),
+                                   loadPoints<W>(f[3])});
+            } else {
+                splitPlainAt<W>(FromLanes<W>{a}, a, j, kQuarter,
+                                {loadPoints<W>(f[0]), loadPoints<W>(f[1])});
+            }
+        }
+    }
+};
+
+} // namespace VORLEN_FFT_ISA
+} // namespace vorlen::fft

@@ -1,0 +1,208 @@
+// The one vector type of the kernels: W doubles in a register (or W/2, or
+// plain doubles, where the target has narrower ones), and W neighbouring
+// points of a transform as a vector of real parts and a vector of imaginary
+// parts. Every kernel is written once over it; a build sets its width from
+// the widest instruction set it targets (kWidth).
+//
+// The vectors are the compiler's own (GCC and Clang vector extensions): each
+// lane rounds every operation as a lone double would, so any width gives the
+// same bits, and a new width (NEON, say) needs no code here at all.
+#pragma once
+
+#include "kernel_isa.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+// The compiler would otherwise keep the larger butterflies as calls inside
+// the stage loops, passing complex values through memory: several times slower.
+#define VORLEN_FFT_INLINE inline __attribute__((always_inline))
+
+namespace vorlen::fft {
+inline namespace VORLEN_FFT_ISA {
+
+#if defined(VORLEN_FFT_AVX512_BUILD)
+inline constexpr int kWidth = 8;
+#elif defined(VORLEN_FFT_AVX_BUILD)
+inline constexpr int kWidth = 4;
+#else
+inline constexpr int kWidth = 2;
+#endif
+
+template <int W>
+struct VecOf {
+    typedef double type __attribute__((vector_size(W * sizeof(double))));
+};
+/// W doubles, one per lane.
+template <int W>
+using Vec = typename VecOf<W>::type;
+
+/// The W doubles at `p`, which need no alignment.
+template <int W>
+VORLEN_FFT_INLINE Vec<W> load(const double* p) {
+    Vec<W> v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+/// Writes the lanes of `v` to `p`.
+template <int W>
+VORLEN_FFT_INLINE void store(double* p, Vec<W> v) {
+    __builtin_memcpy(p, &v, sizeof v);
+}
+
+/// `x` in every lane.
+template <int W>
+VORLEN_FFT_INLINE Vec<W> splat(double x) {
+    return x - Vec<W>{}; // exact, and -0.0 stays -0.0
+}
+
+/// Where lane `lane` of a W-lane result comes from: lanes 0..W-1 of the
+/// first operand, W..2W-1 of the second.
+using LaneRule = int (*)(int lane, int width);
+
+template <int W, LaneRule Rule, std::size_t... I>
+VORLEN_FFT_INLINE Vec<W> arrange(Vec<W> a, Vec<W> b, std::index_sequence<I...> /*lanes*/) {
+    return __builtin_shufflevector(a, b, Rule(static_cast<int>(I), W)...);
+}
+/// The lanes that `Rule` picks from `a` and `b`.
+template <int W, LaneRule Rule>
+VORLEN_FFT_INLINE Vec<W> arrange(Vec<W> a, Vec<W> b) {
+    return arrange<W, Rule>(a, b, std::make_index_sequence<W>{});
+}
+
+constexpr int zipLowLane(int lane, int width) {
+    return lane / 2 + (lane % 2) * width;
+}
+constexpr int zipHighLane(int lane, int width) {
+    return width / 2 + lane / 2 + (lane % 2) * width;
+}
+constexpr int pairLowLane(int lane, int width) {
+    return lane % 2 == 0 ? lane : width + lane - 1;
+}
+constexpr int pairHighLane(int lane, int width) {
+    return lane % 2 == 0 ? lane + 1 : width + lane;
+}
+constexpr int reversedLane(int lane, int width) {
+    return width - 1 - lane;
+}
+constexpr int halvesSwappedLane(int lane, int width) {
+    return (lane + width / 2) % width;
+}
+
+template <int W, std::size_t... I>
+VORLEN_FFT_INLINE Vec<2 * W> join(Vec<W> lo, Vec<W> hi, std::index_sequence<I...> /*lanes*/) {
+    return __builtin_shufflevector(lo, hi, I...);
+}
+/// `lo` in the low lanes, `hi` in the high ones.
+template <int W>
+VORLEN_FFT_INLINE Vec<2 * W> join(Vec<W> lo, Vec<W> hi) {
+    return join<W>(lo, hi, std::make_index_sequence<2 * W>{});
+}
+
+template <int W, uint32_t Mask, std::size_t... I>
+VORLEN_FFT_INLINE Vec<W> blend(Vec<W> a, Vec<W> b, std::index_sequence<I...> /*lanes*/) {
+    return __builtin_shufflevector(a, b, (((Mask >> I) & 1u) != 0 ? W + I : I)...);
+}
+/// Lanes of `b` where `Mask` has a bit, of `a` elsewhere.
+template <int W, uint32_t Mask>
+VORLEN_FFT_INLINE Vec<W> blend(Vec<W> a, Vec<W> b) {
+    return blend<W, Mask>(a, b, std::make_index_sequence<W>{});
+}
+
+/// W neighbouring points, or one twiddle factor per lane.
+template <int W>
+struct Points {
+    Vec<W> re;
+    Vec<W> im;
+};
+
+template <int W>
+VORLEN_FFT_INLINE Points<W> operator+(Points<W> a, Points<W> b) {
+    return {a.re + b.re, a.im + b.im};
+}
+template <int W>
+VORLEN_FFT_INLINE Points<W> operator-(Points<W> a, Points<W> b) {
+    return {a.re - b.re, a.im - b.im};
+}
+/// a + i b.
+template <int W>
+VORLEN_FFT_INLINE Points<W> plusI(Points<W> a, Points<W> b) {
+    return {a.re - b.im, a.im + b.re};
+}
+/// a - i b.
+template <int W>
+VORLEN_FFT_INLINE Points<W> minusI(Points<W> a, Points<W> b) {
+    return {a.re + b.im, a.im - b.re};
+}
+/// i b, exactly.
+template <int W>
+VORLEN_FFT_INLINE Points<W> timesI(Points<W> b) {
+    return {-b.im, b.re};
+}
+/// Product of each lane's twiddle `w` and point `x`.
+template <int W>
+VORLEN_FFT_INLINE Points<W> operator*(Points<W> w, Points<W> x) {
+    return {x.re * w.re - x.im * w.im, x.im * w.re + x.re * w.im};
+}
+/// Lanes of `b` where `Mask` has a bit, of `a` elsewhere.
+template <uint32_t Mask, int W>
+VORLEN_FFT_INLINE Points<W> blended(Points<W> a, Points<W> b) {
+    return {blend<W, Mask>(a.re, b.re), blend<W, Mask>(a.im, b.im)};
+}
+/// Two sets of points as one of twice the width.
+template <int W>
+VORLEN_FFT_INLINE Points<2 * W> join(Points<W> lo, Points<W> hi) {
+    return {join<W>(lo.re, hi.re), join<W>(lo.im, hi.im)};
+}
+
+// The arrays that the network works on keep W points to a register pair:
+// doubles 2p..2p+2W-1 hold re(p)..re(p+W-1), then im(p)..im(p+W-1), for p a
+// multiple of W. Point p of a block then still starts at double 2p.
+
+/// The W points at `a` of an array in that layout.
+template <int W>
+VORLEN_FFT_INLINE Points<W> loadPoints(const double* a) {
+    return {load<W>(a), load<W>(a + W)};
+}
+/// Writes W points to `a` in that layout.
+template <int W>
+VORLEN_FFT_INLINE void storePoints(double* a, Points<W> v) {
+    store<W>(a, v.re);
+    store<W>(a + W, v.im);
+}
+
+template <int W, std::size_t... I>
+VORLEN_FFT_INLINE Points<W> deinterleave(Vec<W> lo, Vec<W> hi, std::index_sequence<I...>) {
+    return {__builtin_shufflevector(lo, hi, (2 * I)...),
+            __builtin_shufflevector(lo, hi, (2 * I + 1)...)};
+}
+/// The points whose interleaved (re, im) doubles lie in `lo`, then `hi`.
+template <int W>
+VORLEN_FFT_INLINE Points<W> deinterleave(Vec<W> lo, Vec<W> hi) {
+    return deinterleave<W>(lo, hi, std::make_index_sequence<W>{});
+}
+/// The W points at `a` of an interleaved array.
+template <int W>
+VORLEN_FFT_INLINE Points<W> loadInterleaved(const double* a) {
+    return deinterleave<W>(load<W>(a), load<W>(a + W));
+}
+/// The same, each double times its counterpart at `win`.
+template <int W>
+VORLEN_FFT_INLINE Points<W> loadWindowed(const double* a, const double* win) {
+    return deinterleave<W>(load<W>(a) * load<W>(win), load<W>(a + W) * load<W>(win + W));
+}
+/// Writes W points to `a` as interleaved (re, im) doubles.
+template <int W>
+VORLEN_FFT_INLINE void storeInterleaved(double* a, Points<W> v) {
+    store<W>(a, arrange<W, zipLowLane>(v.re, v.im));
+    store<W>(a + W, arrange<W, zipHighLane>(v.re, v.im));
+}
+/// The points of `v` in reverse order.
+template <int W>
+VORLEN_FFT_INLINE Points<W> reversed(Points<W> v) {
+    return {arrange<W, reversedLane>(v.re, v.re), arrange<W, reversedLane>(v.im, v.im)};
+}
+
+} // namespace VORLEN_FFT_ISA
+} // namespace vorlen::fft
