@@ -105,10 +105,17 @@ VORLEN_FFT_INLINE void storePoint(double* a, int32_t p, Cx v) {
     store<2>(a + 2 * p, v.v);
 }
 
+/// The factor 1 where a split skips its product.
+struct One {};
+template <class P>
+VORLEN_FFT_INLINE P operator*(One /*one*/, P x) {
+    return x;
+}
+
 /// Plain split of butterflies with the twiddles W^j and W^(3j): one point
 /// (Cx, Tw) or W lanes (Points).
-template <class P, class T>
-VORLEN_FFT_INLINE void splitPlain(P& a0, P& a1, P& a2, P& a3, T w1, T w3) {
+template <class P, class T1, class T3>
+VORLEN_FFT_INLINE void splitPlain(P& a0, P& a1, P& a2, P& a3, T1 w1, T3 w3) {
     const P x0 = a0 + a2;
     const P x1 = a0 - a2;
     const P x2 = a1 + a3;
@@ -121,8 +128,8 @@ VORLEN_FFT_INLINE void splitPlain(P& a0, P& a1, P& a2, P& a3, T w1, T w3) {
 
 /// Rotated split of butterflies; with w = e^(i pi / M) the factors are
 /// w1 = w^j, v1 = e^(i pi/4) w^j, w3 = w^(3j), v3 = e^(3i pi/4) w^(3j).
-template <class P, class T>
-VORLEN_FFT_INLINE void splitRotated(P& a0, P& a1, P& a2, P& a3, T w1, T v1, T w3, T v3) {
+template <class P, class T, class U>
+VORLEN_FFT_INLINE void splitRotated(P& a0, P& a1, P& a2, P& a3, T w1, U v1, T w3, U v3) {
     const P x0 = plusI(a0, a2);
     const P x1 = minusI(a0, a2);
     const P x2 = plusI(a1, a3);
@@ -137,38 +144,12 @@ VORLEN_FFT_INLINE void splitRotated(P& a0, P& a1, P& a2, P& a3, T w1, T v1, T w3
     a3 = z0 - z2;
 }
 
-/// Plain split of the butterfly at j = 0, where both twiddles are 1.
-VORLEN_FFT_INLINE void splitPlain(Cx& a0, Cx& a1, Cx& a2, Cx& a3) {
-    const Cx x0 = a0 + a2;
-    const Cx x1 = a0 - a2;
-    const Cx x2 = a1 + a3;
-    const Cx x3 = a1 - a3;
-    a0 = x0 + x2;
-    a1 = x0 - x2;
-    a2 = x1 + timesI(x3);
-    a3 = x1 - timesI(x3);
-}
-
-/// Rotated split of the butterfly at j = 0: v1 = e^(i pi/4), v3 = e^(3i pi/4).
-VORLEN_FFT_INLINE void splitRotated(Cx& a0, Cx& a1, Cx& a2, Cx& a3, Tw v1, Tw v3) {
-    const Cx x0 = a0 + timesI(a2);
-    const Cx x1 = a0 - timesI(a2);
-    const Cx x2 = a1 + timesI(a3);
-    const Cx x3 = a1 - timesI(a3);
-    const Cx y2 = v1 * x2;
-    const Cx z2 = v3 * x3;
-    a0 = x0 + y2;
-    a1 = x0 - y2;
-    a2 = x1 + z2;
-    a3 = x1 - z2;
-}
-
 /// Plain split of the butterfly at point `j` of a block with quarters of `q`
 /// points, read from `src` (conjugated when `Conj` is set) and written to
 /// `dst`, which may be `src`.
-template <bool Conj = false>
-VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* dst, int32_t j, int32_t q, Tw w1,
-                                    Tw w3) {
+template <bool Conj = false, class T1 = Tw, class T3 = Tw>
+VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* dst, int32_t j, int32_t q, T1 w1,
+                                    T3 w3) {
     Cx a0 = loadPoint<Conj>(src, j);
     Cx a1 = loadPoint<Conj>(src, j + q);
     Cx a2 = loadPoint<Conj>(src, j + 2 * q);
@@ -181,34 +162,14 @@ VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* dst, int32_t j, i
 }
 
 /// Plain split of the butterfly at point `j` of a block at `a`, in place.
-template <bool Conj = false>
-VORLEN_FFT_INLINE void splitPlainAt(double* a, int32_t j, int32_t q, Tw w1, Tw w3) {
+template <bool Conj = false, class T1 = Tw, class T3 = Tw>
+VORLEN_FFT_INLINE void splitPlainAt(double* a, int32_t j, int32_t q, T1 w1, T3 w3) {
     splitPlainAt<Conj>(a, a, j, q, w1, w3);
 }
 
-/// Plain split of the butterfly at point 0 of a block (no twiddles), from
-/// `src` to `dst`, which may be `src`.
-template <bool Conj = false>
-VORLEN_FFT_INLINE void splitPlainAtZero(const double* src, double* dst, int32_t q) {
-    Cx a0 = loadPoint<Conj>(src, 0);
-    Cx a1 = loadPoint<Conj>(src, q);
-    Cx a2 = loadPoint<Conj>(src, 2 * q);
-    Cx a3 = loadPoint<Conj>(src, 3 * q);
-    splitPlain(a0, a1, a2, a3);
-    storePoint(dst, 0, a0);
-    storePoint(dst, q, a1);
-    storePoint(dst, 2 * q, a2);
-    storePoint(dst, 3 * q, a3);
-}
-
-/// Plain split of the butterfly at point 0 of a block at `a`, in place.
-template <bool Conj = false>
-VORLEN_FFT_INLINE void splitPlainAtZero(double* a, int32_t q) {
-    splitPlainAtZero<Conj>(a, a, q);
-}
-
 /// Rotated split of the butterfly at point `j` of a block at `a`.
-VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, Tw w1, Tw v1, Tw w3, Tw v3) {
+template <class T = Tw, class U = Tw>
+VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, T w1, U v1, T w3, U v3) {
     Cx a0 = loadPoint(a, j);
     Cx a1 = loadPoint(a, j + q);
     Cx a2 = loadPoint(a, j + 2 * q);
@@ -236,13 +197,13 @@ VORLEN_FFT_INLINE void dft2Rotated(Cx& y0, Cx& y1) {
 
 /// Plain transform of four points, outputs in bit-reversed order.
 VORLEN_FFT_INLINE void dft4Plain(Cx& y0, Cx& y1, Cx& y2, Cx& y3) {
-    splitPlain(y0, y1, y2, y3);
+    splitPlain(y0, y1, y2, y3, One{}, One{});
 }
 
 /// Rotated transform of four points, outputs in bit-reversed order;
 /// `eighth1` and `eighth3` are e^(i pi/4) and e^(3i pi/4).
 VORLEN_FFT_INLINE void dft4Rotated(Cx& y0, Cx& y1, Cx& y2, Cx& y3, Tw eighth1, Tw eighth3) {
-    splitRotated(y0, y1, y2, y3, eighth1, eighth3);
+    splitRotated(y0, y1, y2, y3, One{}, eighth1, One{}, eighth3);
 }
 
 } // namespace VORLEN_FFT_ISA

@@ -72,16 +72,10 @@ struct InPlaceLeaves16 {
         middleStage2(m, a, w, nw);
     }
     VORLEN_FFT_INLINE void plain(double* a, int32_t /*first*/) const noexcept {
-        Leaf16Points v;
-        loadLeaf(a, v);
-        leaf16PlainPoints(v, t);
-        storeLeaf(a, v);
+        leaf16<false>(a, t);
     }
     VORLEN_FFT_INLINE void rotated(double* a, int32_t /*first*/) const noexcept {
-        Leaf16Points v;
-        loadLeaf(a, v);
-        leaf16RotatedPoints(v, t);
-        storeLeaf(a, v);
+        leaf16<true>(a, t);
     }
 };
 

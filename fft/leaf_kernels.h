@@ -62,51 +62,61 @@ inline Leaf16Twiddles makeLeaf16Twiddles(const double* w, int32_t nw) noexcept {
 /// Sixteen points of a leaf, held in registers.
 using Leaf16Points = Cx[16];
 
-template <int32_t... P>
-VORLEN_FFT_INLINE void loadLeaf(const double* __restrict a, Leaf16Points& v,
-                                std::integer_sequence<int32_t, P...> /*points*/) {
-    ((v[P] = loadPoint(a, P)), ...);
+// Straight-line loads and stores with constant indices, so that the block's
+// points stay in registers for the whole leaf.
+template <int32_t Points, int32_t... P>
+VORLEN_FFT_INLINE void loadBlock(const double* __restrict a, Cx (&v)[Points],
+                                 std::integer_sequence<int32_t, P...> = {}) {
+    if constexpr (sizeof...(P) == 0) {
+        loadBlock(a, v, std::make_integer_sequence<int32_t, Points>{});
+    } else {
+        ((v[P] = loadPoint(a, P)), ...);
+    }
 }
 
-/// Loads the 16 points at `a`.
-VORLEN_FFT_INLINE void loadLeaf(const double* __restrict a, Leaf16Points& v) {
-    loadLeaf(a, v, std::make_integer_sequence<int32_t, 16>{});
+template <int32_t Points, int32_t... P>
+VORLEN_FFT_INLINE void storeBlock(double* __restrict a, const Cx (&v)[Points],
+                                  std::integer_sequence<int32_t, P...> = {}) {
+    if constexpr (sizeof...(P) == 0) {
+        storeBlock(a, v, std::make_integer_sequence<int32_t, Points>{});
+    } else {
+        (storePoint(a, P, v[P]), ...);
+    }
 }
 
-template <int32_t... P>
-VORLEN_FFT_INLINE void storeLeaf(double* __restrict a, const Leaf16Points& v,
-                                 std::integer_sequence<int32_t, P...> /*points*/) {
-    (storePoint(a, P, v[P]), ...);
-}
-
-/// Stores the 16 points back at `a`, outputs in bit-reversed order.
-VORLEN_FFT_INLINE void storeLeaf(double* __restrict a, const Leaf16Points& v) {
-    storeLeaf(a, v, std::make_integer_sequence<int32_t, 16>{});
-}
-
-/// Y[k] = sum y[j] e^(+2 pi i j k / 16), outputs in bit-reversed order.
-VORLEN_FFT_INLINE void leaf16PlainPoints(Leaf16Points& v, const Leaf16Twiddles& t) {
-    splitPlain(v[0], v[4], v[8], v[12]);
-    splitPlain(v[1], v[5], v[9], v[13], t.plain[0], t.plain[1]);
-    splitPlain(v[2], v[6], v[10], v[14], t.eighth1, t.eighth3);
-    splitPlain(v[3], v[7], v[11], v[15], t.plain[2], t.plain[3]);
+/// Y[k] = sum y[j] e^(+2 pi i j k / 16) or, `Rotated`, sum y[j]
+/// e^(+2 pi i j (2k+1) / 32); outputs in bit-reversed order.
+template <bool Rotated>
+VORLEN_FFT_INLINE void leaf16Points(Leaf16Points& v, const Leaf16Twiddles& t) {
+    if constexpr (Rotated) {
+        const Tw* r = t.rotated;
+        splitRotated(v[0], v[4], v[8], v[12], One{}, t.eighth1, One{}, t.eighth3);
+        splitRotated(v[1], v[5], v[9], v[13], r[0], r[1], r[2], r[3]);
+        splitRotated(v[2], v[6], v[10], v[14], r[4], r[5], r[6], r[7]);
+        splitRotated(v[3], v[7], v[11], v[15], r[8], r[9], r[10], r[11]);
+    } else {
+        splitPlain(v[0], v[4], v[8], v[12], One{}, One{});
+        splitPlain(v[1], v[5], v[9], v[13], t.plain[0], t.plain[1]);
+        splitPlain(v[2], v[6], v[10], v[14], t.eighth1, t.eighth3);
+        splitPlain(v[3], v[7], v[11], v[15], t.plain[2], t.plain[3]);
+    }
     dft4Plain(v[0], v[1], v[2], v[3]);
     dft4Rotated(v[4], v[5], v[6], v[7], t.eighth1, t.eighth3);
     dft4Plain(v[8], v[9], v[10], v[11]);
-    dft4Plain(v[12], v[13], v[14], v[15]);
+    if constexpr (Rotated) {
+        dft4Rotated(v[12], v[13], v[14], v[15], t.eighth1, t.eighth3);
+    } else {
+        dft4Plain(v[12], v[13], v[14], v[15]);
+    }
 }
 
-/// Y[k] = sum y[j] e^(+2 pi i j (2k+1) / 32), outputs in bit-reversed order.
-VORLEN_FFT_INLINE void leaf16RotatedPoints(Leaf16Points& v, const Leaf16Twiddles& t) {
-    splitRotated(v[0], v[4], v[8], v[12], t.eighth1, t.eighth3);
-    splitRotated(v[1], v[5], v[9], v[13], t.rotated[0], t.rotated[1], t.rotated[2], t.rotated[3]);
-    splitRotated(v[2], v[6], v[10], v[14], t.rotated[4], t.rotated[5], t.rotated[6], t.rotated[7]);
-    splitRotated(v[3], v[7], v[11], v[15], t.rotated[8], t.rotated[9], t.rotated[10],
-                 t.rotated[11]);
-    dft4Plain(v[0], v[1], v[2], v[3]);
-    dft4Rotated(v[4], v[5], v[6], v[7], t.eighth1, t.eighth3);
-    dft4Plain(v[8], v[9], v[10], v[11]);
-    dft4Rotated(v[12], v[13], v[14], v[15], t.eighth1, t.eighth3);
+/// The leaf of the 16 points at `a`, in place.
+template <bool Rotated>
+VORLEN_FFT_INLINE void leaf16(double* a, const Leaf16Twiddles& t) {
+    Leaf16Points v;
+    loadBlock(a, v);
+    leaf16Points<Rotated>(v, t);
+    storeBlock(a, v);
 }
 
 } // namespace VORLEN_FFT_ISA

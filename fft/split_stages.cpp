@@ -19,7 +19,7 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
     const double midScale1 = seg[2];
     const double midScale3 = seg[3];
 
-    splitPlainAtZero<Conj>(src, a, q);
+    splitPlainAt<Conj>(src, a, 0, q, One{}, One{});
     Tw prev1 = twiddle(1.0, 0.0);
     Tw prev3 = twiddle(1.0, 0.0);
     const int32_t groups = points / 16;
@@ -61,7 +61,7 @@ void middleStage1(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     const int32_t q = m / 4;
     const double* seg = w + nw - m;
     const double c = seg[1];
-    splitPlainAtZero(a, q);
+    splitPlainAt(a, 0, q, One{}, One{});
     // Group j of the segment holds W^j and conj(W^(3j)); the mirror point
     // q - j takes its twiddles from the same group.
     for (int32_t j = 1; j < q / 2; ++j) {
@@ -78,17 +78,7 @@ void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     const int32_t q = m / 4;
     const double* seg = w + nw - 2 * m;
     const double c = seg[1];
-    {
-        Cx a0 = loadPoint(a, 0);
-        Cx a1 = loadPoint(a, q);
-        Cx a2 = loadPoint(a, 2 * q);
-        Cx a3 = loadPoint(a, 3 * q);
-        splitRotated(a0, a1, a2, a3, twiddle(c, c), twiddle(-c, c));
-        storePoint(a, 0, a0);
-        storePoint(a, q, a1);
-        storePoint(a, 2 * q, a2);
-        storePoint(a, 3 * q, a3);
-    }
+    splitRotatedAt(a, 0, q, One{}, twiddle(c, c), One{}, twiddle(-c, c));
     // With w = e^(i pi/m), group j holds w^j and conj(w^(3j)). Since
     // w^q = e^(i pi/4), group q - j yields e^(i pi/4) w^j = i conj(w^(q-j))
     // and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))): two groups serve a point
