@@ -50,7 +50,7 @@ VORLEN_FFT_INLINE Cx scaledParts(Cx a, Cx factors) {
 }
 /// Product with i.
 VORLEN_FFT_INLINE Cx timesI(Cx a) {
-    return {Vec<2>{-a.v[1], a.v[0]}};
+    return {flipSigns<2, 0b01>(swapLanes(a.v))};
 }
 /// a + i b.
 VORLEN_FFT_INLINE Cx plusI(Cx a, Cx b) {
@@ -62,12 +62,12 @@ VORLEN_FFT_INLINE Cx minusI(Cx a, Cx b) {
 }
 /// Complex conjugate.
 VORLEN_FFT_INLINE Cx conj(Cx a) {
-    return {Vec<2>{a.v[0], -a.v[1]}};
+    return {flipSigns<2, 0b10>(a.v)};
 }
 
 /// The twiddle re + i im.
 VORLEN_FFT_INLINE Tw twiddle(double re, double im) {
-    return {splat<2>(re), Vec<2>{-im, im}};
+    return {splat<2>(re), flipSigns<2, 0b01>(splat<2>(im))};
 }
 /// The twiddle p[0] + i p[1] read from a table.
 VORLEN_FFT_INLINE Tw twiddleAt(const double* p) {
@@ -87,11 +87,11 @@ VORLEN_FFT_INLINE Tw midpoint(Tw a, Tw b, double s) {
 }
 /// i conj(w): the twiddle W^(Q-j) of a plain split from W^j, since W^Q = i.
 VORLEN_FFT_INLINE Tw mirrorOnce(Tw w) {
-    return {splat<2>(w.ii[1]), Vec<2>{-w.rr[0], w.rr[0]}};
+    return {__builtin_shufflevector(w.ii, w.ii, 1, 1), flipSigns<2, 0b01>(w.rr)};
 }
 /// -i conj(w): the twiddle W^(3(Q-j)) from W^(3j), since W^(3Q) = -i.
 VORLEN_FFT_INLINE Tw mirrorThrice(Tw w) {
-    return {splat<2>(w.ii[0]), Vec<2>{w.rr[0], -w.rr[0]}};
+    return {__builtin_shufflevector(w.ii, w.ii, 0, 0), flipSigns<2, 0b10>(w.rr)};
 }
 
 /// Point `p` of the interleaved array `a`, conjugated when `Conj` is set.

@@ -17,11 +17,14 @@ inline constexpr int32_t kReversed16[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 
 
 /// The twiddles of the leaves' first split for points 0..3, real parts then
 /// imaginary parts (point 0 takes 1 where the interleaved leaves take no
-/// factor), and cos(pi/4). Plain doubles, read with unaligned loads.
-struct LeafTwiddles {
+/// factor), and cos(pi/4). Plain doubles, aligned to 16 bytes at most (see
+/// BlockTwiddles).
+struct alignas(16) LeafTwiddles {
     double plain[2][8];   ///< W^j, W^(3j)
     double rotated[4][8]; ///< w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
     double eighth;
+    Tw eighth1; ///< e^(i pi/4)
+    Tw eighth3; ///< e^(3i pi/4)
 };
 
 /// The leaf twiddles from the segments of length 4 and 16 of table `w`
@@ -45,6 +48,8 @@ inline LeafTwiddles makeLeafTwiddles(const double* w, int32_t nw) noexcept {
          {1.0, c3, s2, -s1, 0.0, s3, c2, c1},
          {-c, -c1, -c2, -s3, c, s1, -s2, -c3}},
         c,
+        twiddle(c, c),
+        twiddle(-c, c),
     };
 }
 
@@ -105,7 +110,8 @@ struct LeafScatter {
 /// (points 0, 1) and `high` (points 2, 3) after the first split; its outputs
 /// are slots First..First+3.
 template <int32_t First, bool Rotated, class Sink>
-VORLEN_FFT_INLINE void finishQuarter(Points<2> low, Points<2> high, double c, const Sink& sink) {
+VORLEN_FFT_INLINE void finishQuarter(Points<2> low, Points<2> high, const LeafTwiddles& t,
+                                     const Sink& sink) {
     const Points<2> s = Rotated ? plusI(low, high) : low + high;
     const Points<2> d = Rotated ? minusI(low, high) : low - high;
     const Cx x0{arrange<2, zipLowLane>(s.re, s.im)};
@@ -113,8 +119,8 @@ VORLEN_FFT_INLINE void finishQuarter(Points<2> low, Points<2> high, double c, co
     const Cx x1{arrange<2, zipLowLane>(d.re, d.im)};
     const Cx x3{arrange<2, zipHighLane>(d.re, d.im)};
     if constexpr (Rotated) {
-        const Cx y2 = twiddle(c, c) * x2;
-        const Cx z2 = twiddle(-c, c) * x3;
+        const Cx y2 = t.eighth1 * x2;
+        const Cx z2 = t.eighth3 * x3;
         sink.template put<First>(x0 + y2);
         sink.template put<First + 1>(x0 - y2);
         sink.template put<First + 2>(x1 + z2);
@@ -132,25 +138,29 @@ VORLEN_FFT_INLINE void finishQuarter(Points<2> low, Points<2> high, double c, co
 /// need anyway: two lanes cannot hold a quarter's four points.
 template <bool Rotated, class Sink>
 VORLEN_FFT_INLINE void leaf16Pairs(const double* a, const LeafTwiddles& t, const Sink& sink) {
-    Points<2> p[8];
-    for (int i = 0; i < 8; ++i) {
-        p[i] = loadPoints<2>(a + 4 * i);
-    }
+    // Named, not an array: the compiler keeps arrays of vectors in memory.
+    Points<2> p0 = loadPoints<2>(a);
+    Points<2> p1 = loadPoints<2>(a + 4);
+    Points<2> p2 = loadPoints<2>(a + 8);
+    Points<2> p3 = loadPoints<2>(a + 12);
+    Points<2> p4 = loadPoints<2>(a + 16);
+    Points<2> p5 = loadPoints<2>(a + 20);
+    Points<2> p6 = loadPoints<2>(a + 24);
+    Points<2> p7 = loadPoints<2>(a + 28);
     if constexpr (Rotated) {
         const auto& r = t.rotated;
-        splitRotated(p[0], p[2], p[4], p[6], leafTwiddle<2>(r[0]), leafTwiddle<2>(r[1]),
+        splitRotated(p0, p2, p4, p6, leafTwiddle<2>(r[0]), leafTwiddle<2>(r[1]),
                      leafTwiddle<2>(r[2]), leafTwiddle<2>(r[3]));
-        splitRotated(p[1], p[3], p[5], p[7], leafTwiddle<2, 2>(r[0]), leafTwiddle<2, 2>(r[1]),
+        splitRotated(p1, p3, p5, p7, leafTwiddle<2, 2>(r[0]), leafTwiddle<2, 2>(r[1]),
                      leafTwiddle<2, 2>(r[2]), leafTwiddle<2, 2>(r[3]));
     } else {
-        splitPlain(p[0], p[2], p[4], p[6], leafTwiddle<2>(t.plain[0]), leafTwiddle<2>(t.plain[1]));
-        splitPlain(p[1], p[3], p[5], p[7], leafTwiddle<2, 2>(t.plain[0]),
-                   leafTwiddle<2, 2>(t.plain[1]));
+        splitPlain(p0, p2, p4, p6, leafTwiddle<2>(t.plain[0]), leafTwiddle<2>(t.plain[1]));
+        splitPlain(p1, p3, p5, p7, leafTwiddle<2, 2>(t.plain[0]), leafTwiddle<2, 2>(t.plain[1]));
     }
-    finishQuarter<0, false>(p[0], p[1], t.eighth, sink);
-    finishQuarter<4, true>(p[2], p[3], t.eighth, sink);
-    finishQuarter<8, false>(p[4], p[5], t.eighth, sink);
-    finishQuarter<12, Rotated>(p[6], p[7], t.eighth, sink);
+    finishQuarter<0, false>(p0, p1, t, sink);
+    finishQuarter<4, true>(p2, p3, t, sink);
+    finishQuarter<8, false>(p4, p5, t, sink);
+    finishQuarter<12, Rotated>(p6, p7, t, sink);
 }
 
 constexpr int sliceLowsLane(int lane, int width) {
@@ -197,16 +207,17 @@ VORLEN_FFT_INLINE Points<W> quadsOf(const double* const* leaf, int32_t p) {
 /// The first split of the leaf at `a` (layout of W lanes), one quad per
 /// quarter.
 template <int W, bool Rotated>
-VORLEN_FFT_INLINE void splitLeafQuads(const double* a, const LeafTwiddles& t, Points<4> (&y)[4]) {
-    for (int p = 0; p < 4; ++p) {
-        y[p] = quadAt<W>(a, 4 * p);
-    }
+VORLEN_FFT_INLINE void splitLeafQuads(const double* a, const LeafTwiddles& t, Points<4>& y0,
+                                      Points<4>& y1, Points<4>& y2, Points<4>& y3) {
+    y0 = quadAt<W>(a, 0);
+    y1 = quadAt<W>(a, 4);
+    y2 = quadAt<W>(a, 8);
+    y3 = quadAt<W>(a, 12);
     if constexpr (Rotated) {
-        splitRotated(y[0], y[1], y[2], y[3], leafTwiddle<4>(t.rotated[0]),
-                     leafTwiddle<4>(t.rotated[1]), leafTwiddle<4>(t.rotated[2]),
-                     leafTwiddle<4>(t.rotated[3]));
+        splitRotated(y0, y1, y2, y3, leafTwiddle<4>(t.rotated[0]), leafTwiddle<4>(t.rotated[1]),
+                     leafTwiddle<4>(t.rotated[2]), leafTwiddle<4>(t.rotated[3]));
     } else {
-        splitPlain(y[0], y[1], y[2], y[3], leafTwiddle<4>(t.plain[0]), leafTwiddle<4>(t.plain[1]));
+        splitPlain(y0, y1, y2, y3, leafTwiddle<4>(t.plain[0]), leafTwiddle<4>(t.plain[1]));
     }
 }
 
@@ -220,33 +231,42 @@ template <int W, uint32_t Rotated, class Sink>
 VORLEN_FFT_INLINE void leaf16Lanes(const double* const* leaf, const LeafTwiddles& t,
                                    const Sink& sink) {
     constexpr uint32_t kAll = (1u << (W / 4)) - 1;
-    Points<W> y[4];
+    Points<W> y0;
+    Points<W> y1;
+    Points<W> y2;
+    Points<W> y3;
     if constexpr (Rotated == 0 || Rotated == kAll) {
-        for (int p = 0; p < 4; ++p) {
-            y[p] = quadsOf<W>(leaf, 4 * p);
-        }
+        y0 = quadsOf<W>(leaf, 0);
+        y1 = quadsOf<W>(leaf, 4);
+        y2 = quadsOf<W>(leaf, 8);
+        y3 = quadsOf<W>(leaf, 12);
         if constexpr (Rotated != 0) {
-            splitRotated(y[0], y[1], y[2], y[3], leafTwiddle<W>(t.rotated[0]),
-                         leafTwiddle<W>(t.rotated[1]), leafTwiddle<W>(t.rotated[2]),
-                         leafTwiddle<W>(t.rotated[3]));
+            splitRotated(y0, y1, y2, y3, leafTwiddle<W>(t.rotated[0]), leafTwiddle<W>(t.rotated[1]),
+                         leafTwiddle<W>(t.rotated[2]), leafTwiddle<W>(t.rotated[3]));
         } else {
-            splitPlain(y[0], y[1], y[2], y[3], leafTwiddle<W>(t.plain[0]),
-                       leafTwiddle<W>(t.plain[1]));
+            splitPlain(y0, y1, y2, y3, leafTwiddle<W>(t.plain[0]), leafTwiddle<W>(t.plain[1]));
         }
     } else {
         // A plain and a rotated leaf: the two splits differ in their
         // operations, not only in their twiddles.
         static_assert(W == 8 && Rotated == 1, "a rotated leaf 0 and a plain leaf 1");
-        Points<4> ya[4];
-        Points<4> yb[4];
-        splitLeafQuads<W, true>(leaf[0], t, ya);
-        splitLeafQuads<W, false>(leaf[1], t, yb);
-        for (int p = 0; p < 4; ++p) {
-            y[p] = join(ya[p], yb[p]);
-        }
+        Points<4> a0;
+        Points<4> a1;
+        Points<4> a2;
+        Points<4> a3;
+        Points<4> b0;
+        Points<4> b1;
+        Points<4> b2;
+        Points<4> b3;
+        splitLeafQuads<W, true>(leaf[0], t, a0, a1, a2, a3);
+        splitLeafQuads<W, false>(leaf[1], t, b0, b1, b2, b3);
+        y0 = join(a0, b0);
+        y1 = join(a1, b1);
+        y2 = join(a2, b2);
+        y3 = join(a3, b3);
     }
-    transposeSlices<W>(y[0].re, y[1].re, y[2].re, y[3].re);
-    transposeSlices<W>(y[0].im, y[1].im, y[2].im, y[3].im);
+    transposeSlices<W>(y0.re, y1.re, y2.re, y3.re);
+    transposeSlices<W>(y0.im, y1.im, y2.im, y3.im);
     // Lane L of a slice now holds quarter L, of which quarter 1, and for a
     // rotated leaf quarter 3, owes a rotated transform: y0 + i y2 where the
     // others add y2, and e^(i pi/4), e^(3i pi/4) times x2, x3 where the
@@ -258,12 +278,12 @@ VORLEN_FFT_INLINE void leaf16Lanes(const double* const* leaf, const LeafTwiddles
         }
         return mask;
     }();
-    const Points<W> s2 = blended<kRotatedLanes>(y[2], timesI(y[2]));
-    const Points<W> s3 = blended<kRotatedLanes>(y[3], timesI(y[3]));
-    const Points<W> x0 = y[0] + s2;
-    const Points<W> x1 = y[0] - s2;
-    const Points<W> x2 = y[1] + s3;
-    const Points<W> x3 = y[1] - s3;
+    const Points<W> s2 = blended<kRotatedLanes>(y2, timesI(y2));
+    const Points<W> s3 = blended<kRotatedLanes>(y3, timesI(y3));
+    const Points<W> x0 = y0 + s2;
+    const Points<W> x1 = y0 - s2;
+    const Points<W> x2 = y1 + s3;
+    const Points<W> x3 = y1 - s3;
     const Vec<W> c = splat<W>(t.eighth);
     const Points<W> t2 = blended<kRotatedLanes>(x2, Points<W>{c, c} * x2);
     const Points<W> t3 = blended<kRotatedLanes>(timesI(x3), Points<W>{-c, c} * x3);

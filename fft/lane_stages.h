@@ -212,20 +212,10 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
     static constexpr double kFirstUnit[4] = {1.0, 0.0, 1.0, 0.0};
     const Vec<W> scale1 = splat<W>(seg[2]);
     const Vec<W> scale3 = splat<W>(seg[3]);
-    const int32_t passes = q / (2 * W);
-    for (int32_t k = 0; k < passes; ++k) {
-        const int32_t g0 = k * W / 2;
-        const double* g[W];
-        for (int l = 0; l < W / 2; ++l) {
-            g[l] = seg + 4 * (g0 + l);
-            g[W / 2 + l] = seg + 4 * (g0 + 1 + l);
-        }
-        if (k == 0) {
-            g[0] = kFirstUnit;
-        }
-        if (k == passes - 1) {
-            g[W - 1] = eighth;
-        }
+    const Source from = src;
+    // Pass k covers lanes j = Wk.. and their mirrors, from the groups
+    // Wk/2.. (low lanes of `g`) and Wk/2 + 1.. (high lanes).
+    const auto pass = [&](int32_t k, const double* const* g) __attribute__((always_inline)) {
         const GroupRows<W> rows = groupRows<W>(g);
         GroupRows<W> fw;
         GroupRows<W> mw;
@@ -233,9 +223,27 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
         firstStageRow<W>(rows.s, scale1, fw.s, mw.s);
         firstStageRow<W>(rows.c3, scale3, fw.c3, mw.c3);
         firstStageRow<W>(rows.ns3, scale3, fw.ns3, mw.ns3);
-        splitPlainAt<W>(src, a, W * k, q, direct(fw));
-        splitPlainAt<W>(src, a, q - W * k - W, q, mirrored(mw));
+        splitPlainAt<W>(from, a, W * k, q, direct(fw));
+        splitPlainAt<W>(from, a, q - W * k - W, q, mirrored(mw));
+    };
+    const auto groups = [&](int32_t k, const double** g) __attribute__((always_inline)) {
+        for (int l = 0; l < W / 2; ++l) {
+            g[l] = seg + 2 * W * k + 4 * l;
+            g[W / 2 + l] = seg + 2 * W * k + 4 * (l + 1);
+        }
+    };
+    const int32_t last = q / (2 * W) - 1;
+    const double* g[W];
+    groups(0, g);
+    g[0] = kFirstUnit;
+    pass(0, g);
+    for (int32_t k = 1; k < last; ++k) {
+        groups(k, g);
+        pass(k, g);
     }
+    groups(last, g);
+    g[W - 1] = eighth;
+    pass(last, g);
 }
 
 /// `middleStage1` of the block `a` of 4q points in the layout of W lanes.
@@ -262,10 +270,10 @@ void middleStage2Lanes(int32_t m, double* a, const double* w, int32_t nw) noexce
 
 /// The twiddles of every plain or rotated split of blocks of `M` points,
 /// built once per transform for the sizes that a transform splits most
-/// often. Plain doubles, read with unaligned loads: the stack of 64-bit
-/// Windows keeps only 16-byte alignment.
+/// often. Plain doubles, aligned only to 16 bytes: the stack of 64-bit
+/// Windows keeps no more, and two lanes read them as operands.
 template <int W, int32_t M, bool Rotated>
-struct BlockTwiddles {
+struct alignas(16) BlockTwiddles {
     static constexpr int32_t kQuarter = M / 4;
     static constexpr int32_t kFactors = Rotated ? 4 : 2;
     double t[kQuarter / W][kFactors][2 * W];
@@ -289,8 +297,11 @@ struct BlockTwiddles {
         }
     }
 
-    /// The split of the block `a` with these twiddles.
-    VORLEN_FFT_INLINE void split(double* a) const noexcept {
+    /// The split of the block `a` with these twiddles. Kept out of line: the
+    /// compiler would otherwise carry the split's results in registers to
+    /// the leaves that read them back, and spill them.
+    __attribute__((noinline)) void split(double* a) const noexcept {
+#pragma GCC unroll 16
         for (int32_t j = 0; j < kQuarter; j += W) {
             const double(&f)[kFactors][2 * W] = t[j / W];
             if constexpr (Rotated) {

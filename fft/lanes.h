@@ -57,6 +57,22 @@ VORLEN_FFT_INLINE Vec<W> splat(double x) {
     return x - Vec<W>{}; // exact, and -0.0 stays -0.0
 }
 
+template <int W>
+struct BitsOf {
+    typedef uint64_t type __attribute__((vector_size(W * sizeof(double))));
+};
+
+template <int W, uint32_t Mask, std::size_t... I>
+VORLEN_FFT_INLINE Vec<W> flipSigns(Vec<W> v, std::index_sequence<I...> /*lanes*/) {
+    using Bits = typename BitsOf<W>::type;
+    return (Vec<W>)((Bits)v ^ Bits{(((Mask >> I) & 1u) != 0 ? 0x8000000000000000u : 0u)...});
+}
+/// `v` with the signs of the lanes in `Mask` changed: an exact negation.
+template <int W, uint32_t Mask>
+VORLEN_FFT_INLINE Vec<W> flipSigns(Vec<W> v) {
+    return flipSigns<W, Mask>(v, std::make_index_sequence<W>{});
+}
+
 /// Where lane `lane` of a W-lane result comes from: lanes 0..W-1 of the
 /// first operand, W..2W-1 of the second.
 using LaneRule = int (*)(int lane, int width);
@@ -191,6 +207,31 @@ VORLEN_FFT_INLINE Points<W> loadInterleaved(const double* a) {
 template <int W>
 VORLEN_FFT_INLINE Points<W> loadWindowed(const double* a, const double* win) {
     return deinterleave<W>(load<W>(a) * load<W>(win), load<W>(a + W) * load<W>(win + W));
+}
+constexpr int reversedReLane(int lane, int width) {
+    return 2 * (width - 1 - lane);
+}
+constexpr int reversedImLane(int lane, int width) {
+    return 2 * (width - 1 - lane) + 1;
+}
+/// The W points at `a` of an interleaved array, the last in lane 0.
+template <int W>
+VORLEN_FFT_INLINE Points<W> loadInterleavedReversed(const double* a) {
+    const Vec<W> lo = load<W>(a);
+    const Vec<W> hi = load<W>(a + W);
+    return {arrange<W, reversedReLane>(lo, hi), arrange<W, reversedImLane>(lo, hi)};
+}
+constexpr int reversedZipLowLane(int lane, int width) {
+    return (lane % 2) * width + width - 1 - lane / 2;
+}
+constexpr int reversedZipHighLane(int lane, int width) {
+    return (lane % 2) * width + width / 2 - 1 - lane / 2;
+}
+/// Writes W points to `a` as interleaved doubles, lane 0 last.
+template <int W>
+VORLEN_FFT_INLINE void storeInterleavedReversed(double* a, Points<W> v) {
+    store<W>(a, arrange<W, reversedZipLowLane>(v.re, v.im));
+    store<W>(a + W, arrange<W, reversedZipHighLane>(v.re, v.im));
 }
 /// Writes W points to `a` as interleaved (re, im) doubles.
 template <int W>

@@ -39,7 +39,7 @@ VORLEN_FFT_INLINE Converted<W> convertLanes(const double* in, int32_t k, int32_t
                                             const double* c, int32_t nc) {
     const int32_t m = points - k;
     Converted<W> f{
-        loadInterleaved<W>(in + 2 * k), reversed(loadInterleaved<W>(in + 2 * (m - W + 1))), {}};
+        loadInterleaved<W>(in + 2 * k), loadInterleavedReversed<W>(in + 2 * (m - W + 1)), {}};
     const Vec<W> sines = load<W>(c + nc - k - W + 1);
     const Vec<W> wr = splat<W>(0.5) - arrange<W, reversedLane>(sines, sines);
     const Vec<W> wi = load<W>(c + k);
@@ -63,8 +63,8 @@ int32_t convertRun(int32_t n, const double* in, double* a, int32_t k, const doub
         const Converted<W> f = convertLanes<W, Backward>(in, k, points, c, nc);
         const int32_t m = points - k;
         storeInterleaved<W>(a + 2 * k, f.z - f.y);
-        storeInterleaved<W>(a + 2 * (m - W + 1),
-                            reversed(Points<W>{f.mirror.re + f.y.re, f.mirror.im - f.y.im}));
+        storeInterleavedReversed<W>(a + 2 * (m - W + 1),
+                                    {f.mirror.re + f.y.re, f.mirror.im - f.y.im});
     }
     if constexpr (W > 2) {
         return convertRun<W / 2, Backward>(n, in, a, k, c, nc);
