@@ -97,7 +97,8 @@ struct DirectLeaves {
     const LeafTwiddles& t;
     const BlockTwiddles<W, 64, false>& plain64;
     const BlockTwiddles<W, 64, true>& rotated64;
-    const BlockTwiddles<W, 256, false>& plain256;
+    // Only eight lanes gain by building these (three splits use them).
+    const BlockTwiddles<W, 256, false>* plain256;
     double* out;
     double scale;
     int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
@@ -106,8 +107,10 @@ struct DirectLeaves {
     void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         if (m == 64) {
             plain64.split(a);
+        } else if (m == 256 && plain256 != nullptr) {
+            plain256->split(a);
         } else if (m == 256) {
-            plain256.split(a);
+            middleStage1Lanes<W, 64>(m, a, w, nw);
         } else {
             middleStage1Lanes<W>(m, a, w, nw);
         }
@@ -387,8 +390,12 @@ void withDirectLeaves(double* out, double scale, const double* w, int32_t nw,
     const LeafTwiddles t = makeLeafTwiddles(w, nw);
     const BlockTwiddles<kWidth, 64, false> plain64(w, nw);
     const BlockTwiddles<kWidth, 64, true> rotated64(w, nw);
-    const BlockTwiddles<kWidth, 256, false> plain256(w, nw);
-    run(DirectLeaves<kDirectLength / 2, Conj>{t, plain64, rotated64, plain256, out, scale});
+    if constexpr (kWidth == 8) {
+        const BlockTwiddles<kWidth, 256, false> plain256(w, nw);
+        run(DirectLeaves<kDirectLength / 2, Conj>{t, plain64, rotated64, &plain256, out, scale});
+    } else {
+        run(DirectLeaves<kDirectLength / 2, Conj>{t, plain64, rotated64, nullptr, out, scale});
+    }
 }
 
 } // namespace

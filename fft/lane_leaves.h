@@ -84,14 +84,10 @@ struct LeafScatter {
     template <int32_t L, std::size_t... Leaf>
     VORLEN_FFT_INLINE void putLanes(Vec<W> even, Vec<W> odd, std::index_sequence<Leaf...>) const {
         constexpr int32_t s = 2 * Stride;
-        ((store<2>(out[Leaf] + s * kReversed16[L],
-                   __builtin_shufflevector(even, even, 4 * Leaf, 4 * Leaf + 1)),
-          store<2>(out[Leaf] + s * kReversed16[8 + L],
-                   __builtin_shufflevector(even, even, 4 * Leaf + 2, 4 * Leaf + 3)),
-          store<2>(out[Leaf] + s * kReversed16[4 + L],
-                   __builtin_shufflevector(odd, odd, 4 * Leaf, 4 * Leaf + 1)),
-          store<2>(out[Leaf] + s * kReversed16[12 + L],
-                   __builtin_shufflevector(odd, odd, 4 * Leaf + 2, 4 * Leaf + 3))),
+        ((storeTwo<W, 4 * Leaf>(out[Leaf] + s * kReversed16[L], even),
+          storeTwo<W, 4 * Leaf + 2>(out[Leaf] + s * kReversed16[8 + L], even),
+          storeTwo<W, 4 * Leaf>(out[Leaf] + s * kReversed16[4 + L], odd),
+          storeTwo<W, 4 * Leaf + 2>(out[Leaf] + s * kReversed16[12 + L], odd)),
          ...);
     }
 

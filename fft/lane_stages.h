@@ -120,11 +120,14 @@ struct RotatedTwiddles {
 /// The factors of a rotated split with quarters of q points from the segment
 /// of length 4q: group j gives w^j and w^(3j), group q - j gives e^(i pi/4)
 /// w^j = i conj(w^(q-j)) and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
+/// `eighth`, the group of e^(i pi/4), is given for j = 0 alone, whose lane 0
+/// takes it and 1; null elsewhere.
 template <int W>
 VORLEN_FFT_INLINE RotatedTwiddles<W> rotatedTwiddles(const double* seg, int32_t j, int32_t q,
                                                      const double* eighth) {
-    const PlainTwiddles<W> w = direct(rowsFrom<W, 1>(seg, j, j == 0 ? kUnitGroup : nullptr));
-    const PlainTwiddles<W> v = mirrored(rowsFrom<W, -1>(seg, q - j, j == 0 ? eighth : nullptr));
+    const PlainTwiddles<W> w =
+        direct(rowsFrom<W, 1>(seg, j, eighth != nullptr ? kUnitGroup : nullptr));
+    const PlainTwiddles<W> v = mirrored(rowsFrom<W, -1>(seg, q - j, eighth));
     return {w.w1, v.w1, w.w3, v.w3};
 }
 
@@ -252,8 +255,14 @@ void middleStage1Lanes(int32_t m, double* a, const double* w, int32_t nw) noexce
     const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
     const double* seg = w + nw - 4 * q;
     const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
-    for (int32_t j = 0; j < q; j += W) {
-        splitPlainAt<W>(FromLanes<W>{a}, a, j, q, plainTwiddles<W>(seg, j, q, eighth));
+    const FromLanes<W> from{a};
+    splitPlainAt<W>(from, a, 0, q, direct(rowsFrom<W, 1>(seg, 0, kUnitGroup)));
+    for (int32_t j = W; j < q / 2; j += W) {
+        splitPlainAt<W>(from, a, j, q, direct(rowsFrom<W, 1>(seg, j, nullptr)));
+    }
+    splitPlainAt<W>(from, a, q / 2, q, mirrored(rowsFrom<W, -1>(seg, q / 2, eighth)));
+    for (int32_t j = q / 2 + W; j < q; j += W) {
+        splitPlainAt<W>(from, a, j, q, mirrored(rowsFrom<W, -1>(seg, q - j, nullptr)));
     }
 }
 
@@ -263,8 +272,9 @@ void middleStage2Lanes(int32_t m, double* a, const double* w, int32_t nw) noexce
     const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
     const double* seg = w + nw - 8 * q;
     const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
-    for (int32_t j = 0; j < q; j += W) {
-        splitRotatedAt<W>(a, j, q, rotatedTwiddles<W>(seg, j, q, eighth));
+    splitRotatedAt<W>(a, 0, q, rotatedTwiddles<W>(seg, 0, q, eighth));
+    for (int32_t j = W; j < q; j += W) {
+        splitRotatedAt<W>(a, j, q, rotatedTwiddles<W>(seg, j, q, nullptr));
     }
 }
 
@@ -284,7 +294,8 @@ struct alignas(16) BlockTwiddles {
         for (int32_t j = 0; j < kQuarter; j += W) {
             double(&f)[kFactors][2 * W] = t[j / W];
             if constexpr (Rotated) {
-                const RotatedTwiddles<W> r = rotatedTwiddles<W>(seg, j, kQuarter, eighth);
+                const RotatedTwiddles<W> r =
+                    rotatedTwiddles<W>(seg, j, kQuarter, j == 0 ? eighth : nullptr);
                 storePoints<W>(f[0], r.w1);
                 storePoints<W>(f[1], r.v1);
                 storePoints<W>(f[2], r.w3);

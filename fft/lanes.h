@@ -51,6 +51,14 @@ VORLEN_FFT_INLINE void store(double* p, Vec<W> v) {
     __builtin_memcpy(p, &v, sizeof v);
 }
 
+/// Writes lanes First and First + 1 of `v` to `p`: a copy of those bytes,
+/// which compilers turn into one extracting store.
+template <int W, int First>
+VORLEN_FFT_INLINE void storeTwo(double* p, Vec<W> v) {
+    __builtin_memcpy(p, reinterpret_cast<const char*>(&v) + First * sizeof(double),
+                     2 * sizeof(double));
+}
+
 /// `x` in every lane.
 template <int W>
 VORLEN_FFT_INLINE Vec<W> splat(double x) {
