@@ -4,7 +4,7 @@
 // in lane_stages.h). Slot i of a leaf holds output rev(i), 4-bit reversal.
 #pragma once
 
-#include "butterflies.h"
+#include "leaf_kernels.h"
 
 #include <cstdint>
 #include <utility>
@@ -14,44 +14,6 @@ inline namespace VORLEN_FFT_ISA {
 
 /// The 4-bit reversal: slot i of a 16-point leaf holds output kReversed16[i].
 inline constexpr int32_t kReversed16[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
-
-/// The twiddles of the leaves' first split for points 0..3, real parts then
-/// imaginary parts (point 0 takes 1 where the interleaved leaves take no
-/// factor), and cos(pi/4). Plain doubles, aligned to 16 bytes at most (see
-/// BlockTwiddles).
-struct alignas(16) LeafTwiddles {
-    double plain[2][8];   ///< W^j, W^(3j)
-    double rotated[4][8]; ///< w^j, e^(i pi/4) w^j, w^(3j), e^(3i pi/4) w^(3j)
-    double eighth;
-    Tw eighth1; ///< e^(i pi/4)
-    Tw eighth3; ///< e^(3i pi/4)
-};
-
-/// The leaf twiddles from the segments of length 4 and 16 of table `w`
-/// (nw >= 32).
-inline LeafTwiddles makeLeafTwiddles(const double* w, int32_t nw) noexcept {
-    const double* seg4 = w + nw - 8;
-    const double c = seg4[1];
-    const double c8 = seg4[2]; // cos(pi/8)
-    const double s8 = seg4[3]; // sin(pi/8)
-    const double* seg16 = w + nw - 32;
-    const double c1 = seg16[4]; // cos(pi/16)
-    const double s1 = seg16[5];
-    const double c2 = seg16[8]; // cos(2 pi/16)
-    const double s2 = seg16[9];
-    const double c3 = seg16[12]; // cos(3 pi/16)
-    const double s3 = seg16[13];
-    return {
-        {{1.0, c8, c, s8, 0.0, s8, c, c8}, {1.0, s8, -c, -c8, 0.0, c8, c, -s8}},
-        {{1.0, c1, c2, c3, 0.0, s1, s2, s3},
-         {c, s3, s2, s1, c, c3, c2, c1},
-         {1.0, c3, s2, -s1, 0.0, s3, c2, c1},
-         {-c, -c1, -c2, -s3, c, s1, -s2, -c3}},
-        c,
-        twiddle(c, c),
-        twiddle(-c, c),
-    };
-}
 
 /// Points `First`..First+W-1 of a leaf's four twiddles at `p`, repeated
 /// across the lanes when W is wider than four.

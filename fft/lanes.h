@@ -247,11 +247,6 @@ VORLEN_FFT_INLINE void storeInterleaved(double* a, Points<W> v) {
     store<W>(a, arrange<W, zipLowLane>(v.re, v.im));
     store<W>(a + W, arrange<W, zipHighLane>(v.re, v.im));
 }
-/// The points of `v` in reverse order.
-template <int W>
-VORLEN_FFT_INLINE Points<W> reversed(Points<W> v) {
-    return {arrange<W, reversedLane>(v.re, v.re), arrange<W, reversedLane>(v.im, v.im)};
-}
 
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft
