@@ -1,17 +1,193 @@
 #include "complex_fft.h"
 
-#include "bit_reversal.h"
-#include "butterflies.h"
 #include "leaf_kernels.h"
 #include "leaf_schedule.h"
-#include "leaves.h"
-#include "split_stages.h"
 
 #include <bit>
+
+// The in-place transform of any power of two, written plainly on
+// interleaved points (butterflies.h): the first stage, the splits, the 8- and
+// 16-point leaves and the bit reversal. The plans' own length takes the
+// direct route of frame_transforms.cpp instead.
 
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
 namespace {
+
+constexpr int32_t kReversed4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+template <bool Conj>
+VORLEN_FFT_INLINE void swapPoints(double* __restrict a, int32_t p, int32_t r) {
+    const double re = a[2 * p];
+    const double im = a[2 * p + 1];
+    a[2 * p] = a[2 * r];
+    a[2 * p + 1] = Conj ? -a[2 * r + 1] : a[2 * r + 1];
+    a[2 * r] = re;
+    a[2 * r + 1] = Conj ? -im : im;
+}
+
+// A point index is split as high | middle | low, where high and low have the
+// width of the table level m and middle has 3 or 4 bits. Reversing the whole
+// swaps high and low, each reversed, and reverses middle, so the block
+// (high, low) of consecutive-middle points trades places with the block
+// (rev low, rev high). Level m of the table gives 8m times the reversal of a
+// high or low field. With `Conj` every imaginary part changes sign too.
+template <bool Conj>
+void permute(int32_t n, const int32_t* ip, double* __restrict a) noexcept {
+    int32_t m = 1;
+    int32_t l = n / 4;
+    while (l > 8) {
+        m *= 2;
+        l /= 4;
+    }
+    const int32_t lowBits = std::countr_zero(static_cast<uint32_t>(m));
+    const int32_t midBits = l == 8 ? 4 : 3;
+    const int32_t* reversedMid = l == 8 ? kReversed4 : kReversed3;
+    const int32_t mids = 1 << midBits;
+    const int32_t highShift = lowBits + midBits;
+    const int32_t* level = ip + m;
+    const int32_t unit = 8 * m;
+    for (int32_t high = 0; high < m; ++high) {
+        const int32_t reversedHigh = level[high] / unit;
+        for (int32_t low = 0; low < m; ++low) {
+            const int32_t reversedLow = level[low] / unit;
+            const int32_t block = (high << highShift) | low;
+            const int32_t partner = (reversedLow << highShift) | reversedHigh;
+            if (partner < block) {
+                continue; // this pair of blocks was handled from the other side
+            }
+            for (int32_t mid = 0; mid < mids; ++mid) {
+                const int32_t p = block | (mid << lowBits);
+                const int32_t r = partner | (reversedMid[mid] << lowBits);
+                if (partner != block || r > p) {
+                    swapPoints<Conj>(a, p, r);
+                } else if (Conj && r == p) {
+                    a[2 * p + 1] = -a[2 * p + 1];
+                }
+            }
+        }
+    }
+}
+
+// The first stage of an N-point transform would need a segment of length N/2;
+// the table holds one of N/4 (even powers of W only) and forms each odd power
+// as the normalised mid-point of its two even neighbours, so a table of n/4
+// entries serves a transform of n doubles. With `Conj` it reads the complex
+// conjugate of the array, so that the forward stages after it and a final
+// conjugation give the negative exponent.
+template <bool Conj>
+void firstStage(int32_t n, const double* src, double* a, const double* w, int32_t nw) noexcept {
+    const int32_t points = n / 2;
+    const int32_t q = points / 4;
+    const double* seg = w + nw - points / 2;
+    const double c = seg[1];
+    const double midScale1 = seg[2];
+    const double midScale3 = seg[3];
+
+    splitPlainAt<Conj>(src, a, 0, q, One{}, One{});
+    Tw prev1 = twiddle(1.0, 0.0);
+    Tw prev3 = twiddle(1.0, 0.0);
+    const int32_t groups = points / 16;
+    for (int32_t k = 1; k < groups; ++k) {
+        const double* g = seg + 4 * k;
+        const Tw even1 = twiddleAt(g);
+        const Tw even3 = twiddleConjAt(g + 2);
+        const Tw odd1 = midpoint(prev1, even1, midScale1);
+        const Tw odd3 = midpoint(prev3, even3, midScale3);
+        splitPlainAt<Conj>(src, a, 2 * k - 1, q, odd1, odd3);
+        splitPlainAt<Conj>(src, a, q - (2 * k - 1), q, mirrorOnce(odd1), mirrorThrice(odd3));
+        splitPlainAt<Conj>(src, a, 2 * k, q, even1, even3);
+        splitPlainAt<Conj>(src, a, q - 2 * k, q, mirrorOnce(even1), mirrorThrice(even3));
+        prev1 = even1;
+        prev3 = even3;
+    }
+    // The even power W^(N/8) is e^(i pi/4), which the segment does not hold as a group.
+    const Tw eighth1 = twiddle(c, c);
+    const Tw eighth3 = twiddle(-c, c);
+    const int32_t j = points / 8 - 1;
+    const Tw odd1 = midpoint(prev1, eighth1, midScale1);
+    const Tw odd3 = midpoint(prev3, eighth3, midScale3);
+    splitPlainAt<Conj>(src, a, j, q, odd1, odd3);
+    splitPlainAt<Conj>(src, a, q - j, q, mirrorOnce(odd1), mirrorThrice(odd3));
+    splitPlainAt<Conj>(src, a, points / 8, q, eighth1, eighth3);
+}
+
+// Splits a plain block of `m` >= 8 points; quarter 1 becomes rotated.
+// Uses the segment of length m/2 at entry nw - m.
+void middleStage1(int32_t m, double* __restrict a, const double* w, int32_t nw) noexcept {
+    const int32_t q = m / 4;
+    const double* seg = w + nw - m;
+    const double c = seg[1];
+    splitPlainAt(a, 0, q, One{}, One{});
+    // Group j of the segment holds W^j and conj(W^(3j)); the mirror point
+    // q - j takes its twiddles from the same group.
+    for (int32_t j = 1; j < q / 2; ++j) {
+        const double* g = seg + 4 * j;
+        const Tw w1 = twiddleAt(g);
+        const Tw w3 = twiddleConjAt(g + 2);
+        splitPlainAt(a, j, q, w1, w3);
+        splitPlainAt(a, q - j, q, mirrorOnce(w1), mirrorThrice(w3));
+    }
+    splitPlainAt(a, q / 2, q, twiddle(c, c), twiddle(-c, c));
+}
+
+// Splits a rotated block of `m` >= 8 points; quarters 1 and 3 stay
+// rotated. Uses the segment of length m at entry nw - 2m.
+void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) noexcept {
+    const int32_t q = m / 4;
+    const double* seg = w + nw - 2 * m;
+    const double c = seg[1];
+    splitRotatedAt(a, 0, q, One{}, twiddle(c, c), One{}, twiddle(-c, c));
+    // With w = e^(i pi/m), group j holds w^j and conj(w^(3j)). Since
+    // w^q = e^(i pi/4), group q - j yields e^(i pi/4) w^j = i conj(w^(q-j))
+    // and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))): two groups serve a point
+    // and its mirror.
+    for (int32_t j = 1; j < q / 2; ++j) {
+        const double* g = seg + 4 * j;
+        const double* h = seg + 4 * (q - j);
+        const Tw g1 = twiddleAt(g);
+        const Tw g3 = twiddleConjAt(g + 2);
+        const Tw h1 = twiddleAt(h);
+        const Tw h3 = twiddleConjAt(h + 2);
+        splitRotatedAt(a, j, q, g1, mirrorOnce(h1), g3, mirrorThrice(h3));
+        splitRotatedAt(a, q - j, q, h1, mirrorOnce(g1), h3, mirrorThrice(g3));
+    }
+    const double* g = seg + 2 * q;
+    const Tw g1 = twiddleAt(g);
+    const Tw g3 = twiddleConjAt(g + 2);
+    splitRotatedAt(a, q / 2, q, g1, mirrorOnce(g1), g3, mirrorThrice(g3));
+}
+
+// The 8-point leaves; straight-line code.
+template <bool Rotated>
+void leaf8(double* a, const double* w, int32_t nw) noexcept {
+    Cx v[8];
+    loadBlock(a, v);
+    if constexpr (Rotated) {
+        const double* seg = w + nw - 8;
+        const double c = seg[1];
+        const double c8 = seg[2]; // cos(pi/8)
+        const double s8 = seg[3]; // sin(pi/8)
+        // With w = e^(i pi/8), j = 1: w, e^(3i pi/8), w^3, e^(9i pi/8).
+        splitRotated(v[0], v[2], v[4], v[6], One{}, twiddle(c, c), One{}, twiddle(-c, c));
+        splitRotated(v[1], v[3], v[5], v[7], twiddle(c8, s8), twiddle(s8, c8), twiddle(s8, c8),
+                     twiddle(-c8, -s8));
+    } else {
+        const double c = w[1];
+        splitPlain(v[0], v[2], v[4], v[6], One{}, One{});
+        splitPlain(v[1], v[3], v[5], v[7], twiddle(c, c), twiddle(-c, c));
+    }
+    dft2Plain(v[0], v[1]);
+    dft2Rotated(v[2], v[3]);
+    dft2Plain(v[4], v[5]);
+    if constexpr (Rotated) {
+        dft2Rotated(v[6], v[7]);
+    } else {
+        dft2Plain(v[6], v[7]);
+    }
+    storeBlock(a, v);
+}
 
 // Blocks of up to this many doubles (4 KiB) are finished one after another,
 // so that each stays in the first-level cache while its leaves run.
@@ -43,14 +219,14 @@ struct InPlaceLeaves {
         if constexpr (Leaf == 16) {
             leaf16<false>(a, t);
         } else {
-            leaf8Plain(a, w, nw);
+            leaf8<false>(a, w, nw);
         }
     }
     VORLEN_FFT_INLINE void rotated(double* a, int32_t /*first*/) const noexcept {
         if constexpr (Leaf == 16) {
             leaf16<true>(a, t);
         } else {
-            leaf8Rotated(a, w, nw);
+            leaf8<true>(a, w, nw);
         }
     }
 };
@@ -81,9 +257,6 @@ void network(int32_t n, double* a, const double* w, int32_t nw) noexcept {
         finishQuarters(a, 16, true, InPlaceLeaves<8>{t, w, nw}, 0);
     }
 }
-
-constexpr int32_t kReversed4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
-constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 // Puts the bit-reversed outputs of one leaf covering the whole array in
 // natural order; backward reads output (points - k) mod points for k, which
@@ -127,21 +300,21 @@ void transform(int32_t n, double* a, const int32_t* ip, int32_t nw, const double
                bool backward) noexcept {
     if (n > 32) {
         if (backward) {
-            firstStageBackward(n, a, w, nw);
+            firstStage<true>(n, a, a, w, nw);
         } else {
-            firstStageForward(n, a, w, nw);
+            firstStage<false>(n, a, a, w, nw);
         }
         network(n, a, w, nw);
         if (backward) {
-            bitReverseConjugate(n, ip, a);
+            permute<true>(n, ip, a);
         } else {
-            bitReverse(n, ip, a);
+            permute<false>(n, ip, a);
         }
     } else if (n == 32) {
-        leaf16Plain(a, w, nw);
+        leaf16<false>(a, makeLeaf16Twiddles(w, nw));
         reorderSmall(a, kReversed4, backward);
     } else if (n == 16) {
-        leaf8Plain(a, w, nw);
+        leaf8<false>(a, w, nw);
         reorderSmall(a, kReversed3, backward);
     } else if (n == 8) {
         fourPoints(a, backward);
