@@ -187,16 +187,83 @@ constexpr int evenFromRowsOddFromMids(int lane, int width) {
 constexpr int mirrorsFromRowsAndMids(int lane, int width) {
     return lane % 2 == 0 ? width - 1 - lane / 2 : width + width / 2 - 1 - lane / 2;
 }
+constexpr int lowHalvesLane(int lane, int width) {
+    return lane < width / 2 ? lane : lane + width / 2;
+}
+constexpr int highHalvesLane(int lane, int width) {
+    return lane < width / 2 ? lane + width / 2 : lane + width;
+}
 
-/// One row of the first stage's twiddles: `row` holds a value of the groups
-/// g..g+W/2-1 in its low lanes and of g+1..g+W/2 in its high ones; the odd
-/// powers between them are mid-points times `scale`. `forward` gets lanes
-/// j = 2g..2g+W-1, `mirror` j = 2g+W down to 2g+1.
+/// One row of two lanes' first-stage twiddles: `row` holds a value of groups
+/// g and g+1; their mid-point times `scale` is the odd power between them.
+/// `forward` gets lanes j = 2g, 2g+1, `mirror` j = 2g+2, 2g+1.
+VORLEN_FFT_INLINE void firstStageRow(Vec<2> row, Vec<2> scale, Vec<2>& forward, Vec<2>& mirror) {
+    const Vec<2> mids = (row + arrange<2, halvesSwappedLane>(row, row)) * scale;
+    forward = arrange<2, evenFromRowsOddFromMids>(row, mids);
+    mirror = arrange<2, mirrorsFromRowsAndMids>(row, mids);
+}
+
+/// The powers (low half of each 128-bit half) and their cubes (high half)
+/// of `values` and `mids` as two rows of four lanes: forward, the even
+/// power before each mid-point; mirrored, in reverse order.
+template <bool Mirror>
+VORLEN_FFT_INLINE void spreadFour(Vec<4> values, Vec<4> mids, Vec<4>& powers, Vec<4>& cubes) {
+    const Vec<4> lo = arrange<4, pairLowLane>(values, mids);
+    const Vec<4> hi = arrange<4, pairHighLane>(values, mids);
+    powers = Mirror ? arrange<4, lowHalvesLane>(hi, lo) : arrange<4, lowHalvesLane>(lo, hi);
+    cubes = Mirror ? arrange<4, highHalvesLane>(hi, lo) : arrange<4, highHalvesLane>(lo, hi);
+}
+
+/// The twiddles of a first-stage pass: `forward` for lanes j = 2g.., `mirror`
+/// for j = 2g+W down to 2g+1, from the W/2 + 1 groups g.. at `g`; the odd
+/// powers are mid-points, (a + b) times the scale of W or W^3.
 template <int W>
-VORLEN_FFT_INLINE void firstStageRow(Vec<W> row, Vec<W> scale, Vec<W>& forward, Vec<W>& mirror) {
-    const Vec<W> mids = (row + arrange<W, halvesSwappedLane>(row, row)) * scale;
-    forward = arrange<W, evenFromRowsOddFromMids>(row, mids);
-    mirror = arrange<W, mirrorsFromRowsAndMids>(row, mids);
+struct FirstPass {
+    PlainTwiddles<W> forward;
+    PlainTwiddles<W> mirror;
+};
+
+/// Per width, as a transposition is: two lanes work on rows of groups; four
+/// keep a power and its cube in one register, so that the mid-points take
+/// half the operations; wider ones join two halves.
+template <int W>
+VORLEN_FFT_INLINE FirstPass<W> firstPassTwiddles(const double* const* g, double scale1,
+                                                 double scale3) {
+    if constexpr (W == 2) {
+        const GroupRows<2> rows = groupRows<2>(g);
+        GroupRows<2> fw;
+        GroupRows<2> mw;
+        firstStageRow(rows.c, splat<2>(scale1), fw.c, mw.c);
+        firstStageRow(rows.s, splat<2>(scale1), fw.s, mw.s);
+        firstStageRow(rows.c3, splat<2>(scale3), fw.c3, mw.c3);
+        firstStageRow(rows.ns3, splat<2>(scale3), fw.ns3, mw.ns3);
+        return {direct(fw), mirrored(mw)};
+    } else if constexpr (W == 4) {
+        const Vec<4> g0 = load<4>(g[0]);
+        const Vec<4> g1 = load<4>(g[1]);
+        const Vec<4> g2 = load<4>(g[2]);
+        const Vec<4> scales{scale1, scale1, scale3, scale3};
+        // cos and cos 3 of groups 0 and 1 (low), of 1 and 2 (high); the same
+        // for sin and -sin 3.
+        const Vec<4> cosLow = arrange<4, pairLowLane>(g0, g1);
+        const Vec<4> sinLow = arrange<4, pairHighLane>(g0, g1);
+        const Vec<4> cosHigh = arrange<4, pairLowLane>(g1, g2);
+        const Vec<4> sinHigh = arrange<4, pairHighLane>(g1, g2);
+        const Vec<4> midCos = (cosLow + cosHigh) * scales;
+        const Vec<4> midSin = (sinLow + sinHigh) * scales;
+        GroupRows<4> fw;
+        GroupRows<4> mw;
+        spreadFour<false>(cosLow, midCos, fw.c, fw.c3);
+        spreadFour<false>(sinLow, midSin, fw.s, fw.ns3);
+        spreadFour<true>(cosHigh, midCos, mw.c, mw.c3);
+        spreadFour<true>(sinHigh, midSin, mw.s, mw.ns3);
+        return {direct(fw), mirrored(mw)};
+    } else {
+        const FirstPass<W / 2> lo = firstPassTwiddles<W / 2>(g, scale1, scale3);
+        const FirstPass<W / 2> hi = firstPassTwiddles<W / 2>(g + W / 4, scale1, scale3);
+        return {{join(lo.forward.w1, hi.forward.w1), join(lo.forward.w3, hi.forward.w3)},
+                {join(hi.mirror.w1, lo.mirror.w1), join(hi.mirror.w3, lo.mirror.w3)}};
+    }
 }
 
 /// `firstStageForward` of the points that `src` reads, written to `a` in the
@@ -213,30 +280,20 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
     const double eighth[4] = {c, c, -c, -c};
     // Here W^0 keeps a positive third sine: the interleaved stage takes it so.
     static constexpr double kFirstUnit[4] = {1.0, 0.0, 1.0, 0.0};
-    const Vec<W> scale1 = splat<W>(seg[2]);
-    const Vec<W> scale3 = splat<W>(seg[3]);
     const Source from = src;
-    // Pass k covers lanes j = Wk.. and their mirrors, from the groups
-    // Wk/2.. (low lanes of `g`) and Wk/2 + 1.. (high lanes).
+    // Pass k covers lanes j = Wk.. and their mirrors, from the groups Wk/2..
     const auto pass = [&](int32_t k, const double* const* g) __attribute__((always_inline)) {
-        const GroupRows<W> rows = groupRows<W>(g);
-        GroupRows<W> fw;
-        GroupRows<W> mw;
-        firstStageRow<W>(rows.c, scale1, fw.c, mw.c);
-        firstStageRow<W>(rows.s, scale1, fw.s, mw.s);
-        firstStageRow<W>(rows.c3, scale3, fw.c3, mw.c3);
-        firstStageRow<W>(rows.ns3, scale3, fw.ns3, mw.ns3);
-        splitPlainAt<W>(from, a, W * k, q, direct(fw));
-        splitPlainAt<W>(from, a, q - W * k - W, q, mirrored(mw));
+        const FirstPass<W> t = firstPassTwiddles<W>(g, seg[2], seg[3]);
+        splitPlainAt<W>(from, a, W * k, q, t.forward);
+        splitPlainAt<W>(from, a, q - W * k - W, q, t.mirror);
     };
     const auto groups = [&](int32_t k, const double** g) __attribute__((always_inline)) {
-        for (int l = 0; l < W / 2; ++l) {
-            g[l] = seg + 2 * W * k + 4 * l;
-            g[W / 2 + l] = seg + 2 * W * k + 4 * (l + 1);
+        for (int i = 0; i <= W / 2; ++i) {
+            g[i] = seg + 2 * W * k + 4 * i;
         }
     };
     const int32_t last = q / (2 * W) - 1;
-    const double* g[W];
+    const double* g[W / 2 + 1];
     groups(0, g);
     g[0] = kFirstUnit;
     pass(0, g);
@@ -245,7 +302,7 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
         pass(k, g);
     }
     groups(last, g);
-    g[W - 1] = eighth;
+    g[W / 2] = eighth;
     pass(last, g);
 }
 
