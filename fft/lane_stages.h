@@ -96,16 +96,21 @@ VORLEN_FFT_INLINE GroupRows<W> rowsFrom(const double* seg, int32_t first, const 
 // the pair of lanes rounds as the interleaved stages do.
 inline constexpr double kUnitGroup[4] = {1.0, 0.0, 1.0, -0.0};
 
-/// The twiddles of lanes j..j+W-1 of a plain split with quarters of q points
-/// from the segment `seg` of length 2q; `eighth` is the group of W^(q/2) =
-/// e^(i pi/4), which the segment does not hold.
-template <int W>
-VORLEN_FFT_INLINE PlainTwiddles<W> plainTwiddles(const double* seg, int32_t j, int32_t q,
-                                                 const double* eighth) {
-    if (j < q / 2) {
-        return direct(rowsFrom<W, 1>(seg, j, j == 0 ? kUnitGroup : nullptr));
+/// Calls visit(j, twiddles) for the lanes j..j+W-1 of a plain split with
+/// quarters of q points, for every j, from the segment `seg` of length 2q.
+/// W^(q/2) = e^(i pi/4) is not a group of it: lanes past q/2 take the
+/// mirrored groups of q - j.
+template <int W, class Visit>
+VORLEN_FFT_INLINE void plainSplitTwiddles(const double* seg, int32_t q, const Visit& visit) {
+    const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
+    visit(0, direct(rowsFrom<W, 1>(seg, 0, kUnitGroup)));
+    for (int32_t j = W; j < q / 2; j += W) {
+        visit(j, direct(rowsFrom<W, 1>(seg, j, nullptr)));
     }
-    return mirrored(rowsFrom<W, -1>(seg, q - j, j == q / 2 ? eighth : nullptr));
+    visit(q / 2, mirrored(rowsFrom<W, -1>(seg, q / 2, eighth)));
+    for (int32_t j = q / 2 + W; j < q; j += W) {
+        visit(j, mirrored(rowsFrom<W, -1>(seg, q - j, nullptr)));
+    }
 }
 
 /// The factors of lanes j..j+W-1 of a rotated split.
@@ -117,18 +122,25 @@ struct RotatedTwiddles {
     Points<W> v3;
 };
 
-/// The factors of a rotated split with quarters of q points from the segment
-/// of length 4q: group j gives w^j and w^(3j), group q - j gives e^(i pi/4)
-/// w^j = i conj(w^(q-j)) and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
-/// `eighth`, the group of e^(i pi/4), is given for j = 0 alone, whose lane 0
-/// takes it and 1; null elsewhere.
 template <int W>
 VORLEN_FFT_INLINE RotatedTwiddles<W> rotatedTwiddles(const double* seg, int32_t j, int32_t q,
-                                                     const double* eighth) {
-    const PlainTwiddles<W> w =
-        direct(rowsFrom<W, 1>(seg, j, eighth != nullptr ? kUnitGroup : nullptr));
+                                                     const double* unit, const double* eighth) {
+    const PlainTwiddles<W> w = direct(rowsFrom<W, 1>(seg, j, unit));
     const PlainTwiddles<W> v = mirrored(rowsFrom<W, -1>(seg, q - j, eighth));
     return {w.w1, v.w1, w.w3, v.w3};
+}
+
+/// Calls visit(j, factors) for the lanes j..j+W-1 of a rotated split with
+/// quarters of q points, for every j, from the segment of length 4q: group j
+/// gives w^j and w^(3j), group q - j gives e^(i pi/4) w^j = i conj(w^(q-j))
+/// and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))).
+template <int W, class Visit>
+VORLEN_FFT_INLINE void rotatedSplitTwiddles(const double* seg, int32_t q, const Visit& visit) {
+    const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
+    visit(0, rotatedTwiddles<W>(seg, 0, q, kUnitGroup, eighth));
+    for (int32_t j = W; j < q; j += W) {
+        visit(j, rotatedTwiddles<W>(seg, j, q, nullptr, nullptr));
+    }
 }
 
 /// Where a split reads its points: the array itself, or the interleaved
@@ -282,12 +294,12 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
     static constexpr double kFirstUnit[4] = {1.0, 0.0, 1.0, 0.0};
     const Source from = src;
     // Pass k covers lanes j = Wk.. and their mirrors, from the groups Wk/2..
-    const auto pass = [&](int32_t k, const double* const* g) __attribute__((always_inline)) {
+    const auto pass = [&](int32_t k, const double* const* g) VORLEN_FFT_LAMBDA {
         const FirstPass<W> t = firstPassTwiddles<W>(g, seg[2], seg[3]);
         splitPlainAt<W>(from, a, W * k, q, t.forward);
         splitPlainAt<W>(from, a, q - W * k - W, q, t.mirror);
     };
-    const auto groups = [&](int32_t k, const double** g) __attribute__((always_inline)) {
+    const auto groups = [&](int32_t k, const double** g) VORLEN_FFT_LAMBDA {
         for (int i = 0; i <= W / 2; ++i) {
             g[i] = seg + 2 * W * k + 4 * i;
         }
@@ -310,29 +322,18 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
 template <int W, int32_t FixedQ = 0>
 void middleStage1Lanes(int32_t m, double* a, const double* w, int32_t nw) noexcept {
     const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
-    const double* seg = w + nw - 4 * q;
-    const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
-    const FromLanes<W> from{a};
-    splitPlainAt<W>(from, a, 0, q, direct(rowsFrom<W, 1>(seg, 0, kUnitGroup)));
-    for (int32_t j = W; j < q / 2; j += W) {
-        splitPlainAt<W>(from, a, j, q, direct(rowsFrom<W, 1>(seg, j, nullptr)));
-    }
-    splitPlainAt<W>(from, a, q / 2, q, mirrored(rowsFrom<W, -1>(seg, q / 2, eighth)));
-    for (int32_t j = q / 2 + W; j < q; j += W) {
-        splitPlainAt<W>(from, a, j, q, mirrored(rowsFrom<W, -1>(seg, q - j, nullptr)));
-    }
+    plainSplitTwiddles<W>(w + nw - 4 * q, q, [&](int32_t j, PlainTwiddles<W> t) VORLEN_FFT_LAMBDA {
+        splitPlainAt<W>(FromLanes<W>{a}, a, j, q, t);
+    });
 }
 
 /// `middleStage2` of the block `a` of 4q points in the layout of W lanes.
 template <int W, int32_t FixedQ = 0>
 void middleStage2Lanes(int32_t m, double* a, const double* w, int32_t nw) noexcept {
     const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
-    const double* seg = w + nw - 8 * q;
-    const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
-    splitRotatedAt<W>(a, 0, q, rotatedTwiddles<W>(seg, 0, q, eighth));
-    for (int32_t j = W; j < q; j += W) {
-        splitRotatedAt<W>(a, j, q, rotatedTwiddles<W>(seg, j, q, nullptr));
-    }
+    rotatedSplitTwiddles<W>(w + nw - 8 * q, q,
+                            [&](int32_t j, RotatedTwiddles<W> t)
+                                VORLEN_FFT_LAMBDA { splitRotatedAt<W>(a, j, q, t); });
 }
 
 /// The twiddles of every plain or rotated split of blocks of `M` points,
@@ -347,21 +348,18 @@ struct alignas(16) BlockTwiddles {
 
     BlockTwiddles(const double* w, int32_t nw) noexcept {
         const double* seg = w + nw - (Rotated ? 8 : 4) * kQuarter;
-        const double eighth[4] = {seg[1], seg[1], -seg[1], -seg[1]};
-        for (int32_t j = 0; j < kQuarter; j += W) {
-            double(&f)[kFactors][2 * W] = t[j / W];
-            if constexpr (Rotated) {
-                const RotatedTwiddles<W> r =
-                    rotatedTwiddles<W>(seg, j, kQuarter, j == 0 ? eighth : nullptr);
-                storePoints<W>(f[0], r.w1);
-                storePoints<W>(f[1], r.v1);
-                storePoints<W>(f[2], r.w3);
-                storePoints<W>(f[3], r.v3);
-            } else {
-                const PlainTwiddles<W> p = plainTwiddles<W>(seg, j, kQuarter, eighth);
-                storePoints<W>(f[0], p.w1);
-                storePoints<W>(f[1], p.w3);
-            }
+        if constexpr (Rotated) {
+            rotatedSplitTwiddles<W>(seg, kQuarter, [&](int32_t j, RotatedTwiddles<W> r) {
+                storePoints<W>(t[j / W][0], r.w1);
+                storePoints<W>(t[j / W][1], r.v1);
+                storePoints<W>(t[j / W][2], r.w3);
+                storePoints<W>(t[j / W][3], r.v3);
+            });
+        } else {
+            plainSplitTwiddles<W>(seg, kQuarter, [&](int32_t j, PlainTwiddles<W> p) {
+                storePoints<W>(t[j / W][0], p.w1);
+                storePoints<W>(t[j / W][1], p.w3);
+            });
         }
     }
 

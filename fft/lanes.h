@@ -18,6 +18,7 @@
 // The compiler would otherwise keep the larger butterflies as calls inside
 // the stage loops, passing complex values through memory: several times slower.
 #define VORLEN_FFT_INLINE inline __attribute__((always_inline))
+#define VORLEN_FFT_LAMBDA __attribute__((always_inline))
 
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
