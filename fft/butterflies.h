@@ -144,41 +144,44 @@ VORLEN_FFT_INLINE void splitRotated(P& a0, P& a1, P& a2, P& a3, T w1, U v1, T w3
     a3 = z0 - z2;
 }
 
-/// Plain split of the butterfly at point `j` of a block with quarters of `q`
-/// points, read from `src` (conjugated when `Conj` is set) and written to
-/// `dst`, which may be `src`.
-template <bool Conj = false, class T1 = Tw, class T3 = Tw>
-VORLEN_FFT_INLINE void splitPlainAt(const double* src, double* dst, int32_t j, int32_t q, T1 w1,
-                                    T3 w3) {
-    Cx a0 = loadPoint<Conj>(src, j);
-    Cx a1 = loadPoint<Conj>(src, j + q);
-    Cx a2 = loadPoint<Conj>(src, j + 2 * q);
-    Cx a3 = loadPoint<Conj>(src, j + 3 * q);
+/// Interleaved points that a split reads from `src` (conjugated when `Conj`
+/// is set) and writes to `dst`, which may be `src`.
+template <bool Conj = false>
+struct Interleaved {
+    const double* src;
+    double* dst;
+    VORLEN_FFT_INLINE Cx at(int32_t j) const { return loadPoint<Conj>(src, j); }
+    VORLEN_FFT_INLINE void put(int32_t j, Cx v) const { storePoint(dst, j, v); }
+};
+
+/// Plain split of butterfly j of a block with quarters of `q` points, read
+/// and written by `x` (Interleaved, or lane_stages.h's arrays).
+template <class Array, class T1, class T3>
+VORLEN_FFT_INLINE void splitPlainAt(const Array& x, int32_t j, int32_t q, T1 w1, T3 w3) {
+    auto a0 = x.at(j);
+    auto a1 = x.at(j + q);
+    auto a2 = x.at(j + 2 * q);
+    auto a3 = x.at(j + 3 * q);
     splitPlain(a0, a1, a2, a3, w1, w3);
-    storePoint(dst, j, a0);
-    storePoint(dst, j + q, a1);
-    storePoint(dst, j + 2 * q, a2);
-    storePoint(dst, j + 3 * q, a3);
+    x.put(j, a0);
+    x.put(j + q, a1);
+    x.put(j + 2 * q, a2);
+    x.put(j + 3 * q, a3);
 }
 
-/// Plain split of the butterfly at point `j` of a block at `a`, in place.
-template <bool Conj = false, class T1 = Tw, class T3 = Tw>
-VORLEN_FFT_INLINE void splitPlainAt(double* a, int32_t j, int32_t q, T1 w1, T3 w3) {
-    splitPlainAt<Conj>(a, a, j, q, w1, w3);
-}
-
-/// Rotated split of the butterfly at point `j` of a block at `a`.
-template <class T = Tw, class U = Tw>
-VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, T w1, U v1, T w3, U v3) {
-    Cx a0 = loadPoint(a, j);
-    Cx a1 = loadPoint(a, j + q);
-    Cx a2 = loadPoint(a, j + 2 * q);
-    Cx a3 = loadPoint(a, j + 3 * q);
+/// Rotated split of butterfly j of a block, read and written by `x`.
+template <class Array, class T, class U>
+VORLEN_FFT_INLINE void splitRotatedAt(const Array& x, int32_t j, int32_t q, T w1, U v1, T w3,
+                                      U v3) {
+    auto a0 = x.at(j);
+    auto a1 = x.at(j + q);
+    auto a2 = x.at(j + 2 * q);
+    auto a3 = x.at(j + 3 * q);
     splitRotated(a0, a1, a2, a3, w1, v1, w3, v3);
-    storePoint(a, j, a0);
-    storePoint(a, j + q, a1);
-    storePoint(a, j + 2 * q, a2);
-    storePoint(a, j + 3 * q, a3);
+    x.put(j, a0);
+    x.put(j + q, a1);
+    x.put(j + 2 * q, a2);
+    x.put(j + 3 * q, a3);
 }
 
 /// Plain transform of two points.
@@ -193,17 +196,6 @@ VORLEN_FFT_INLINE void dft2Rotated(Cx& y0, Cx& y1) {
     const Cx t = timesI(y1);
     y1 = y0 - t;
     y0 = y0 + t;
-}
-
-/// Plain transform of four points, outputs in bit-reversed order.
-VORLEN_FFT_INLINE void dft4Plain(Cx& y0, Cx& y1, Cx& y2, Cx& y3) {
-    splitPlain(y0, y1, y2, y3, One{}, One{});
-}
-
-/// Rotated transform of four points, outputs in bit-reversed order;
-/// `eighth1` and `eighth3` are e^(i pi/4) and e^(3i pi/4).
-VORLEN_FFT_INLINE void dft4Rotated(Cx& y0, Cx& y1, Cx& y2, Cx& y3, Tw eighth1, Tw eighth3) {
-    splitRotated(y0, y1, y2, y3, One{}, eighth1, One{}, eighth3);
 }
 
 } // namespace VORLEN_FFT_ISA

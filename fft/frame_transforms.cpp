@@ -143,9 +143,9 @@ void withDirectLeaves(double* out, double scale, const double* w, int32_t nw,
 void realForwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
                       int32_t nw, const double* w) noexcept {
     if (window != nullptr) {
-        firstStageLanes<kWidth>(n, FromWindowed<kWidth>{in, window}, work, w, nw);
+        firstStageLanes<kWidth>(n, FromWindowed<kWidth>{{in, work}, window}, w, nw);
     } else {
-        firstStageLanes<kWidth>(n, FromInterleaved<kWidth>{in}, work, w, nw);
+        firstStageLanes<kWidth>(n, FromInterleaved<kWidth>{{in, work}}, w, nw);
     }
     withDirectLeaves<false>(out, 1.0, w, nw,
                             [&](const auto& leaves) { leafBlocks(n, work, w, nw, leaves); });
@@ -155,7 +155,7 @@ void realForwardFrame(int32_t n, const double* in, const double* window, double*
 void realInverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
                       const double* w) noexcept {
     realBackwardPreLanes(n, in, work, w + nw);
-    firstStageLanes<kWidth>(n, FromLanes<kWidth>{work}, work, w, nw);
+    firstStageLanes<kWidth>(n, Lanes<kWidth>{work, work}, w, nw);
     withDirectLeaves<true>(out, 2.0, w, nw,
                            [&](const auto& leaves) { leafBlocks(n, work, w, nw, leaves); });
 }

@@ -143,55 +143,31 @@ VORLEN_FFT_INLINE void rotatedSplitTwiddles(const double* seg, int32_t q, const 
     }
 }
 
-/// Where a split reads its points: the array itself, or the interleaved
-/// input of the first stage, windowed or not.
+/// Arrays in the layout of W lanes that a split reads at `src` and writes
+/// at `dst`, which may be `src`; or whose first stage reads the interleaved
+/// input at `src`, windowed or not.
 template <int W>
-struct FromLanes {
-    const double* a;
-    VORLEN_FFT_INLINE Points<W> at(int32_t j) const { return loadPoints<W>(a + 2 * j); }
+struct Lanes {
+    const double* src;
+    double* dst;
+    VORLEN_FFT_INLINE Points<W> at(int32_t j) const { return loadPoints<W>(src + 2 * j); }
+    VORLEN_FFT_INLINE void put(int32_t j, Points<W> v) const { storePoints<W>(dst + 2 * j, v); }
 };
 
 template <int W>
-struct FromInterleaved {
-    const double* a;
-    VORLEN_FFT_INLINE Points<W> at(int32_t j) const { return loadInterleaved<W>(a + 2 * j); }
-};
-
-template <int W>
-struct FromWindowed {
-    const double* a;
-    const double* win;
+struct FromInterleaved : Lanes<W> {
     VORLEN_FFT_INLINE Points<W> at(int32_t j) const {
-        return loadWindowed<W>(a + 2 * j, win + 2 * j);
+        return loadInterleaved<W>(this->src + 2 * j);
     }
 };
 
-template <int W, class Source>
-VORLEN_FFT_INLINE void splitPlainAt(const Source& src, double* a, int32_t j, int32_t q,
-                                    PlainTwiddles<W> t) {
-    Points<W> a0 = src.at(j);
-    Points<W> a1 = src.at(j + q);
-    Points<W> a2 = src.at(j + 2 * q);
-    Points<W> a3 = src.at(j + 3 * q);
-    splitPlain(a0, a1, a2, a3, t.w1, t.w3);
-    storePoints<W>(a + 2 * j, a0);
-    storePoints<W>(a + 2 * (j + q), a1);
-    storePoints<W>(a + 2 * (j + 2 * q), a2);
-    storePoints<W>(a + 2 * (j + 3 * q), a3);
-}
-
 template <int W>
-VORLEN_FFT_INLINE void splitRotatedAt(double* a, int32_t j, int32_t q, RotatedTwiddles<W> t) {
-    Points<W> a0 = loadPoints<W>(a + 2 * j);
-    Points<W> a1 = loadPoints<W>(a + 2 * (j + q));
-    Points<W> a2 = loadPoints<W>(a + 2 * (j + 2 * q));
-    Points<W> a3 = loadPoints<W>(a + 2 * (j + 3 * q));
-    splitRotated(a0, a1, a2, a3, t.w1, t.v1, t.w3, t.v3);
-    storePoints<W>(a + 2 * j, a0);
-    storePoints<W>(a + 2 * (j + q), a1);
-    storePoints<W>(a + 2 * (j + 2 * q), a2);
-    storePoints<W>(a + 2 * (j + 3 * q), a3);
-}
+struct FromWindowed : Lanes<W> {
+    const double* win;
+    VORLEN_FFT_INLINE Points<W> at(int32_t j) const {
+        return loadWindowed<W>(this->src + 2 * j, win + 2 * j);
+    }
+};
 
 constexpr int evenFromRowsOddFromMids(int lane, int width) {
     return lane / 2 + (lane % 2) * width;
@@ -278,13 +254,12 @@ VORLEN_FFT_INLINE FirstPass<W> firstPassTwiddles(const double* const* g, double 
     }
 }
 
-/// `firstStageForward` of the points that `src` reads, written to `a` in the
+/// `firstStageForward` of the points that `src` reads and writes in the
 /// layout of W lanes; n doubles, N = n/2 >= 8 W points. The segment of length
 /// N/4 holds even powers only (group k: W^(2k)); each odd power is the
 /// mid-point of its neighbours, scaled by segment entries 2 (W) and 3 (W^3).
 template <int W, class Source>
-void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
-                     int32_t nw) noexcept {
+void firstStageLanes(int32_t n, const Source& src, const double* w, int32_t nw) noexcept {
     const int32_t points = n / 2;
     const int32_t q = points / 4;
     const double* seg = w + nw - points / 2;
@@ -296,8 +271,8 @@ void firstStageLanes(int32_t n, const Source& src, double* a, const double* w,
     // Pass k covers lanes j = Wk.. and their mirrors, from the groups Wk/2..
     const auto pass = [&](int32_t k, const double* const* g) VORLEN_FFT_LAMBDA {
         const FirstPass<W> t = firstPassTwiddles<W>(g, seg[2], seg[3]);
-        splitPlainAt<W>(from, a, W * k, q, t.forward);
-        splitPlainAt<W>(from, a, q - W * k - W, q, t.mirror);
+        splitPlainAt(from, W * k, q, t.forward.w1, t.forward.w3);
+        splitPlainAt(from, q - W * k - W, q, t.mirror.w1, t.mirror.w3);
     };
     const auto groups = [&](int32_t k, const double** g) VORLEN_FFT_LAMBDA {
         for (int i = 0; i <= W / 2; ++i) {
@@ -323,7 +298,7 @@ template <int W, int32_t FixedQ = 0>
 void middleStage1Lanes(int32_t m, double* a, const double* w, int32_t nw) noexcept {
     const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
     plainSplitTwiddles<W>(w + nw - 4 * q, q, [&](int32_t j, PlainTwiddles<W> t) VORLEN_FFT_LAMBDA {
-        splitPlainAt<W>(FromLanes<W>{a}, a, j, q, t);
+        splitPlainAt(Lanes<W>{a, a}, j, q, t.w1, t.w3);
     });
 }
 
@@ -332,8 +307,9 @@ template <int W, int32_t FixedQ = 0>
 void middleStage2Lanes(int32_t m, double* a, const double* w, int32_t nw) noexcept {
     const int32_t q = FixedQ != 0 ? FixedQ : m / 4;
     rotatedSplitTwiddles<W>(w + nw - 8 * q, q,
-                            [&](int32_t j, RotatedTwiddles<W> t)
-                                VORLEN_FFT_LAMBDA { splitRotatedAt<W>(a, j, q, t); });
+                            [&](int32_t j, RotatedTwiddles<W> t) VORLEN_FFT_LAMBDA {
+                                splitRotatedAt(Lanes<W>{a, a}, j, q, t.w1, t.v1, t.w3, t.v3);
+                            });
 }
 
 /// The twiddles of every plain or rotated split of blocks of `M` points,
@@ -371,12 +347,10 @@ struct alignas(16) BlockTwiddles {
         for (int32_t j = 0; j < kQuarter; j += W) {
             const double(&f)[kFactors][2 * W] = t[j / W];
             if constexpr (Rotated) {
-                splitRotatedAt<W>(a, j, kQuarter,
-                                  {loadPoints<W>(f[0]), loadPoints<W>(f[1]), loadPoints<W>(f[2]),
-                                   loadPoints<W>(f[3])});
+                splitRotatedAt(Lanes<W>{a, a}, j, kQuarter, loadPoints<W>(f[0]),
+                               loadPoints<W>(f[1]), loadPoints<W>(f[2]), loadPoints<W>(f[3]));
             } else {
-                splitPlainAt<W>(FromLanes<W>{a}, a, j, kQuarter,
-                                {loadPoints<W>(f[0]), loadPoints<W>(f[1])});
+                splitPlainAt(Lanes<W>{a, a}, j, kQuarter, loadPoints<W>(f[0]), loadPoints<W>(f[1]));
             }
         }
     }

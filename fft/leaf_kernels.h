@@ -123,13 +123,13 @@ VORLEN_FFT_INLINE void leaf16Points(Leaf16Points& v, const Leaf16Twiddles& t) {
         splitPlain(v[2], v[6], v[10], v[14], t.eighth1, t.eighth3);
         splitPlain(v[3], v[7], v[11], v[15], t.plain[2], t.plain[3]);
     }
-    dft4Plain(v[0], v[1], v[2], v[3]);
-    dft4Rotated(v[4], v[5], v[6], v[7], t.eighth1, t.eighth3);
-    dft4Plain(v[8], v[9], v[10], v[11]);
+    splitPlain(v[0], v[1], v[2], v[3], One{}, One{});
+    splitRotated(v[4], v[5], v[6], v[7], One{}, t.eighth1, One{}, t.eighth3);
+    splitPlain(v[8], v[9], v[10], v[11], One{}, One{});
     if constexpr (Rotated) {
-        dft4Rotated(v[12], v[13], v[14], v[15], t.eighth1, t.eighth3);
+        splitRotated(v[12], v[13], v[14], v[15], One{}, t.eighth1, One{}, t.eighth3);
     } else {
-        dft4Plain(v[12], v[13], v[14], v[15]);
+        splitPlain(v[12], v[13], v[14], v[15], One{}, One{});
     }
 }
 
