@@ -7,7 +7,7 @@
 // what their tables were built for.
 #pragma once
 
-#include "kernel_isa.h"
+#include "lanes.h"
 
 #include <cstdint>
 

@@ -8,7 +8,7 @@
 #include <bit>
 
 // The route of the 2048-point plans, on every instruction set. Each build of
-// this file (kernel_isa.h) holds kWidth points to a register pair: 2 on the
+// this file (lanes.h) holds kWidth points to a register pair: 2 on the
 // baseline (SSE2 on x86, plain doubles elsewhere), 4 with AVX, 8 with
 // AVX-512; the plans pick a build at run time (kernel_path.h).
 //

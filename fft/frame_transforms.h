@@ -1,11 +1,11 @@
 // The whole work of the 2048-point plans between their bound arrays: the
 // half-length complex transform and the real-spectrum conversion, writing
-// straight to the output. Built once per instruction set (kernel_isa.h); the
+// straight to the output. Built once per instruction set (lanes.h); the
 // plans pick one at run time (kernel_path.h). frame_transforms.cpp shows
 // which kernels each runs.
 #pragma once
 
-#include "kernel_isa.h"
+#include "lanes.h"
 
 #include <cstdint>
 

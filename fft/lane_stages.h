@@ -169,9 +169,6 @@ struct FromWindowed : Lanes<W> {
     }
 };
 
-constexpr int evenFromRowsOddFromMids(int lane, int width) {
-    return lane / 2 + (lane % 2) * width;
-}
 constexpr int mirrorsFromRowsAndMids(int lane, int width) {
     return lane % 2 == 0 ? width - 1 - lane / 2 : width + width / 2 - 1 - lane / 2;
 }
@@ -187,7 +184,7 @@ constexpr int highHalvesLane(int lane, int width) {
 /// `forward` gets lanes j = 2g, 2g+1, `mirror` j = 2g+2, 2g+1.
 VORLEN_FFT_INLINE void firstStageRow(Vec<2> row, Vec<2> scale, Vec<2>& forward, Vec<2>& mirror) {
     const Vec<2> mids = (row + arrange<2, halvesSwappedLane>(row, row)) * scale;
-    forward = arrange<2, evenFromRowsOddFromMids>(row, mids);
+    forward = arrange<2, zipLowLane>(row, mids);
     mirror = arrange<2, mirrorsFromRowsAndMids>(row, mids);
 }
 

@@ -9,11 +9,22 @@
 // same bits, and a new width (NEON, say) needs no code here at all.
 #pragma once
 
-#include "kernel_isa.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <utility>
+
+// The kernels are compiled more than once on x86: for the baseline
+// instruction set, once more with AVX and, on x86-64, with AVX-512, chosen at
+// run time. Each build's functions live in their own namespace, so that the
+// linker never mixes them. The AVX-512 build defines VORLEN_FFT_AVX_BUILD
+// too: it has everything the AVX build has.
+#if defined(VORLEN_FFT_AVX512_BUILD)
+#define VORLEN_FFT_ISA avx512
+#elif defined(VORLEN_FFT_AVX_BUILD)
+#define VORLEN_FFT_ISA avx
+#else
+#define VORLEN_FFT_ISA baseline
+#endif
 
 // The compiler would otherwise keep the larger butterflies as calls inside
 // the stage loops, passing complex values through memory: several times slower.
@@ -197,15 +208,16 @@ VORLEN_FFT_INLINE void storePoints(double* a, Points<W> v) {
     store<W>(a + W, v.im);
 }
 
-template <int W, std::size_t... I>
-VORLEN_FFT_INLINE Points<W> deinterleave(Vec<W> lo, Vec<W> hi, std::index_sequence<I...>) {
-    return {__builtin_shufflevector(lo, hi, (2 * I)...),
-            __builtin_shufflevector(lo, hi, (2 * I + 1)...)};
+constexpr int evenLane(int lane, int /*width*/) {
+    return 2 * lane;
+}
+constexpr int oddLane(int lane, int /*width*/) {
+    return 2 * lane + 1;
 }
 /// The points whose interleaved (re, im) doubles lie in `lo`, then `hi`.
 template <int W>
 VORLEN_FFT_INLINE Points<W> deinterleave(Vec<W> lo, Vec<W> hi) {
-    return deinterleave<W>(lo, hi, std::make_index_sequence<W>{});
+    return {arrange<W, evenLane>(lo, hi), arrange<W, oddLane>(lo, hi)};
 }
 /// The W points at `a` of an interleaved array.
 template <int W>

@@ -4,7 +4,7 @@
 // and doubles 0 and 1 are left to the caller.
 #pragma once
 
-#include "kernel_isa.h"
+#include "lanes.h"
 
 #include <cstdint>
 
