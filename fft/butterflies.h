@@ -34,19 +34,11 @@ VORLEN_FFT_INLINE Vec<2> swapLanes(Vec<2> a) {
     return __builtin_shufflevector(a, a, 1, 0);
 }
 
-/// The complex value re + i im.
-VORLEN_FFT_INLINE Cx complexOf(double re, double im) {
-    return {Vec<2>{re, im}};
-}
 VORLEN_FFT_INLINE Cx operator+(Cx a, Cx b) {
     return {a.v + b.v};
 }
 VORLEN_FFT_INLINE Cx operator-(Cx a, Cx b) {
     return {a.v - b.v};
-}
-/// Product of the real parts with `re` and of the imaginary parts with `im`.
-VORLEN_FFT_INLINE Cx scaledParts(Cx a, Cx factors) {
-    return {a.v * factors.v};
 }
 /// Product with i.
 VORLEN_FFT_INLINE Cx timesI(Cx a) {
@@ -68,14 +60,6 @@ VORLEN_FFT_INLINE Cx conj(Cx a) {
 /// The twiddle re + i im.
 VORLEN_FFT_INLINE Tw twiddle(double re, double im) {
     return {splat<2>(re), flipSigns<2, 0b01>(splat<2>(im))};
-}
-/// The twiddle p[0] + i p[1] read from a table.
-VORLEN_FFT_INLINE Tw twiddleAt(const double* p) {
-    return twiddle(p[0], p[1]);
-}
-/// The twiddle p[0] - i p[1]: a table pair that holds a conjugate.
-VORLEN_FFT_INLINE Tw twiddleConjAt(const double* p) {
-    return twiddle(p[0], -p[1]);
 }
 /// Product of a twiddle and a complex value.
 VORLEN_FFT_INLINE Cx operator*(Tw w, Cx x) {

@@ -92,8 +92,8 @@ void firstStage(int32_t n, const double* src, double* a, const double* w, int32_
     const int32_t groups = points / 16;
     for (int32_t k = 1; k < groups; ++k) {
         const double* g = seg + 4 * k;
-        const Tw even1 = twiddleAt(g);
-        const Tw even3 = twiddleConjAt(g + 2);
+        const Tw even1 = twiddle(g[0], g[1]);
+        const Tw even3 = twiddle(g[2], -g[3]);
         const Tw odd1 = midpoint(prev1, even1, midScale1);
         const Tw odd3 = midpoint(prev3, even3, midScale3);
         splitPlainAt(x, 2 * k - 1, q, odd1, odd3);
@@ -126,8 +126,8 @@ void middleStage1(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     // q - j takes its twiddles from the same group.
     for (int32_t j = 1; j < q / 2; ++j) {
         const double* g = seg + 4 * j;
-        const Tw w1 = twiddleAt(g);
-        const Tw w3 = twiddleConjAt(g + 2);
+        const Tw w1 = twiddle(g[0], g[1]);
+        const Tw w3 = twiddle(g[2], -g[3]);
         splitPlainAt(x, j, q, w1, w3);
         splitPlainAt(x, q - j, q, mirrorOnce(w1), mirrorThrice(w3));
     }
@@ -149,16 +149,16 @@ void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) 
     for (int32_t j = 1; j < q / 2; ++j) {
         const double* g = seg + 4 * j;
         const double* h = seg + 4 * (q - j);
-        const Tw g1 = twiddleAt(g);
-        const Tw g3 = twiddleConjAt(g + 2);
-        const Tw h1 = twiddleAt(h);
-        const Tw h3 = twiddleConjAt(h + 2);
+        const Tw g1 = twiddle(g[0], g[1]);
+        const Tw g3 = twiddle(g[2], -g[3]);
+        const Tw h1 = twiddle(h[0], h[1]);
+        const Tw h3 = twiddle(h[2], -h[3]);
         splitRotatedAt(x, j, q, g1, mirrorOnce(h1), g3, mirrorThrice(h3));
         splitRotatedAt(x, q - j, q, h1, mirrorOnce(g1), h3, mirrorThrice(g3));
     }
     const double* g = seg + 2 * q;
-    const Tw g1 = twiddleAt(g);
-    const Tw g3 = twiddleConjAt(g + 2);
+    const Tw g1 = twiddle(g[0], g[1]);
+    const Tw g3 = twiddle(g[2], -g[3]);
     splitRotatedAt(x, q / 2, q, g1, mirrorOnce(g1), g3, mirrorThrice(g3));
 }
 

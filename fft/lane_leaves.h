@@ -1,7 +1,6 @@
 // The 16-point leaves on blocks in the layout of W lanes (lanes.h), writing
-// their outputs to their final places through a sink. Same transforms and
-// roundings as leaf16Plain and leaf16Rotated (but for the sign of a zero, as
-// in lane_stages.h). Slot i of a leaf holds output rev(i), 4-bit reversal.
+// their outputs to their final places: the interleaved leaves' transforms and
+// roundings (but for a zero's sign, as in lane_stages.h).
 #pragma once
 
 #include "leaf_kernels.h"
@@ -39,8 +38,7 @@ struct LeafScatter {
     /// Slot `Slot` of the one leaf, from an interleaved point.
     template <int32_t Slot>
     VORLEN_FFT_INLINE void put(Cx v) const {
-        storePoint(out[0], kReversed16[Slot] * Stride,
-                   Conj ? scaledParts(v, complexOf(scale, -scale)) : v);
+        storePoint(out[0], kReversed16[Slot] * Stride, Conj ? Cx{v.v * Vec<2>{scale, -scale}} : v);
     }
 
     template <int32_t L, std::size_t... Leaf>
@@ -119,29 +117,6 @@ VORLEN_FFT_INLINE void leaf16Pairs(const double* a, const LeafTwiddles& t, const
     finishQuarter<4, true>(p2, p3, t, sink);
     finishQuarter<8, false>(p4, p5, t, sink);
     finishQuarter<12, Rotated>(p6, p7, t, sink);
-}
-
-constexpr int sliceLowsLane(int lane, int width) {
-    const int o = lane % 4;
-    return o < 2 ? lane : width + lane - 2;
-}
-constexpr int sliceHighsLane(int lane, int width) {
-    const int o = lane % 4;
-    return o < 2 ? lane + 2 : width + lane;
-}
-
-/// Transposes the 4x4 matrix whose rows are lanes 4i..4i+3 of r0..r3, for
-/// every i.
-template <int W>
-VORLEN_FFT_INLINE void transposeSlices(Vec<W>& r0, Vec<W>& r1, Vec<W>& r2, Vec<W>& r3) {
-    const Vec<W> t0 = arrange<W, pairLowLane>(r0, r1);
-    const Vec<W> t1 = arrange<W, pairHighLane>(r0, r1);
-    const Vec<W> t2 = arrange<W, pairLowLane>(r2, r3);
-    const Vec<W> t3 = arrange<W, pairHighLane>(r2, r3);
-    r0 = arrange<W, sliceLowsLane>(t0, t2);
-    r1 = arrange<W, sliceLowsLane>(t1, t3);
-    r2 = arrange<W, sliceHighsLane>(t0, t2);
-    r3 = arrange<W, sliceHighsLane>(t1, t3);
 }
 
 /// Points p..p+3 of the leaf at `a` in the layout of W lanes.

@@ -39,18 +39,9 @@ VORLEN_FFT_INLINE GroupRows<W> groupRows(const double* const* g) {
         return {__builtin_shufflevector(a, b, 0, 2), __builtin_shufflevector(a, b, 1, 3),
                 __builtin_shufflevector(a3, b3, 0, 2), __builtin_shufflevector(a3, b3, 1, 3)};
     } else if constexpr (W == 4) {
-        const Vec<4> r0 = load<4>(g[0]);
-        const Vec<4> r1 = load<4>(g[1]);
-        const Vec<4> r2 = load<4>(g[2]);
-        const Vec<4> r3 = load<4>(g[3]);
-        const Vec<4> t0 = __builtin_shufflevector(r0, r1, 0, 4, 2, 6);
-        const Vec<4> t1 = __builtin_shufflevector(r0, r1, 1, 5, 3, 7);
-        const Vec<4> t2 = __builtin_shufflevector(r2, r3, 0, 4, 2, 6);
-        const Vec<4> t3 = __builtin_shufflevector(r2, r3, 1, 5, 3, 7);
-        return {__builtin_shufflevector(t0, t2, 0, 1, 4, 5),
-                __builtin_shufflevector(t1, t3, 0, 1, 4, 5),
-                __builtin_shufflevector(t0, t2, 2, 3, 6, 7),
-                __builtin_shufflevector(t1, t3, 2, 3, 6, 7)};
+        GroupRows<4> rows{load<4>(g[0]), load<4>(g[1]), load<4>(g[2]), load<4>(g[3])};
+        transposeSlices<4>(rows.c, rows.s, rows.c3, rows.ns3);
+        return rows;
     } else {
         const GroupRows<W / 2> lo = groupRows<W / 2>(g);
         const GroupRows<W / 2> hi = groupRows<W / 2>(g + W / 2);

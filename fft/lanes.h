@@ -126,6 +126,29 @@ constexpr int halvesSwappedLane(int lane, int width) {
     return (lane + width / 2) % width;
 }
 
+constexpr int sliceLowsLane(int lane, int width) {
+    const int o = lane % 4;
+    return o < 2 ? lane : width + lane - 2;
+}
+constexpr int sliceHighsLane(int lane, int width) {
+    const int o = lane % 4;
+    return o < 2 ? lane + 2 : width + lane;
+}
+
+/// Transposes the 4x4 matrix whose rows are lanes 4i..4i+3 of r0..r3, for
+/// every i.
+template <int W>
+VORLEN_FFT_INLINE void transposeSlices(Vec<W>& r0, Vec<W>& r1, Vec<W>& r2, Vec<W>& r3) {
+    const Vec<W> t0 = arrange<W, pairLowLane>(r0, r1);
+    const Vec<W> t1 = arrange<W, pairHighLane>(r0, r1);
+    const Vec<W> t2 = arrange<W, pairLowLane>(r2, r3);
+    const Vec<W> t3 = arrange<W, pairHighLane>(r2, r3);
+    r0 = arrange<W, sliceLowsLane>(t0, t2);
+    r1 = arrange<W, sliceLowsLane>(t1, t3);
+    r2 = arrange<W, sliceHighsLane>(t0, t2);
+    r3 = arrange<W, sliceHighsLane>(t1, t3);
+}
+
 template <int W, std::size_t... I>
 VORLEN_FFT_INLINE Vec<2 * W> join(Vec<W> lo, Vec<W> hi, std::index_sequence<I...> /*lanes*/) {
     return __builtin_shufflevector(lo, hi, I...);
