@@ -11,6 +11,7 @@
 
 #include "lanes.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vorlen::fft {
@@ -80,12 +81,12 @@ VORLEN_FFT_INLINE Tw mirrorThrice(Tw w) {
 
 /// Point `p` of the interleaved array `a`, conjugated when `Conj` is set.
 template <bool Conj = false>
-VORLEN_FFT_INLINE Cx loadPoint(const double* a, int32_t p) {
+VORLEN_FFT_INLINE Cx loadPoint(const double* a, std::ptrdiff_t p) {
     const Cx v{load<2>(a + 2 * p)};
     return Conj ? conj(v) : v;
 }
 /// Writes `v` to point `p` of the interleaved array `a`.
-VORLEN_FFT_INLINE void storePoint(double* a, int32_t p, Cx v) {
+VORLEN_FFT_INLINE void storePoint(double* a, std::ptrdiff_t p, Cx v) {
     store<2>(a + 2 * p, v.v);
 }
 
@@ -134,14 +135,15 @@ template <bool Conj = false>
 struct Interleaved {
     const double* src;
     double* dst;
-    VORLEN_FFT_INLINE Cx at(int32_t j) const { return loadPoint<Conj>(src, j); }
-    VORLEN_FFT_INLINE void put(int32_t j, Cx v) const { storePoint(dst, j, v); }
+    VORLEN_FFT_INLINE Cx at(std::ptrdiff_t j) const { return loadPoint<Conj>(src, j); }
+    VORLEN_FFT_INLINE void put(std::ptrdiff_t j, Cx v) const { storePoint(dst, j, v); }
 };
 
 /// Plain split of butterfly j of a block with quarters of `q` points, read
 /// and written by `x` (Interleaved, or lane_stages.h's arrays).
 template <class Array, class T1, class T3>
-VORLEN_FFT_INLINE void splitPlainAt(const Array& x, int32_t j, int32_t q, T1 w1, T3 w3) {
+VORLEN_FFT_INLINE void splitPlainAt(const Array& x, std::ptrdiff_t j, std::ptrdiff_t q, T1 w1,
+                                    T3 w3) {
     auto a0 = x.at(j);
     auto a1 = x.at(j + q);
     auto a2 = x.at(j + 2 * q);
@@ -155,8 +157,8 @@ VORLEN_FFT_INLINE void splitPlainAt(const Array& x, int32_t j, int32_t q, T1 w1,
 
 /// Rotated split of butterfly j of a block, read and written by `x`.
 template <class Array, class T, class U>
-VORLEN_FFT_INLINE void splitRotatedAt(const Array& x, int32_t j, int32_t q, T w1, U v1, T w3,
-                                      U v3) {
+VORLEN_FFT_INLINE void splitRotatedAt(const Array& x, std::ptrdiff_t j, std::ptrdiff_t q, T w1,
+                                      U v1, T w3, U v3) {
     auto a0 = x.at(j);
     auto a1 = x.at(j + q);
     auto a2 = x.at(j + 2 * q);

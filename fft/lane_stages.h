@@ -11,6 +11,7 @@
 
 #include "butterflies.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vorlen::fft {
@@ -141,13 +142,15 @@ template <int W>
 struct Lanes {
     const double* src;
     double* dst;
-    VORLEN_FFT_INLINE Points<W> at(int32_t j) const { return loadPoints<W>(src + 2 * j); }
-    VORLEN_FFT_INLINE void put(int32_t j, Points<W> v) const { storePoints<W>(dst + 2 * j, v); }
+    VORLEN_FFT_INLINE Points<W> at(std::ptrdiff_t j) const { return loadPoints<W>(src + 2 * j); }
+    VORLEN_FFT_INLINE void put(std::ptrdiff_t j, Points<W> v) const {
+        storePoints<W>(dst + 2 * j, v);
+    }
 };
 
 template <int W>
 struct FromInterleaved : Lanes<W> {
-    VORLEN_FFT_INLINE Points<W> at(int32_t j) const {
+    VORLEN_FFT_INLINE Points<W> at(std::ptrdiff_t j) const {
         return loadInterleaved<W>(this->src + 2 * j);
     }
 };
@@ -155,7 +158,7 @@ struct FromInterleaved : Lanes<W> {
 template <int W>
 struct FromWindowed : Lanes<W> {
     const double* win;
-    VORLEN_FFT_INLINE Points<W> at(int32_t j) const {
+    VORLEN_FFT_INLINE Points<W> at(std::ptrdiff_t j) const {
         return loadWindowed<W>(this->src + 2 * j, win + 2 * j);
     }
 };

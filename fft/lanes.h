@@ -45,6 +45,10 @@ inline constexpr int kWidth = 2;
 template <int W>
 struct VecOf {
     typedef double type __attribute__((vector_size(W * sizeof(double))));
+    // The same in memory at any double's address, as the intrinsics' own
+    // unaligned loads see it: loads and stores then fold into arithmetic.
+    typedef double unaligned
+        __attribute__((vector_size(W * sizeof(double)), aligned(sizeof(double)), may_alias));
 };
 /// W doubles, one per lane.
 template <int W>
@@ -53,14 +57,12 @@ using Vec = typename VecOf<W>::type;
 /// The W doubles at `p`, which need no alignment.
 template <int W>
 VORLEN_FFT_INLINE Vec<W> load(const double* p) {
-    Vec<W> v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
+    return *reinterpret_cast<const typename VecOf<W>::unaligned*>(p);
 }
 /// Writes the lanes of `v` to `p`.
 template <int W>
 VORLEN_FFT_INLINE void store(double* p, Vec<W> v) {
-    __builtin_memcpy(p, &v, sizeof v);
+    *reinterpret_cast<typename VecOf<W>::unaligned*>(p) = v;
 }
 
 /// Writes lanes First and First + 1 of `v` to `p`: a copy of those bytes,
