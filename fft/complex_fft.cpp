@@ -291,28 +291,13 @@ void fourPoints(double* a, bool backward) noexcept {
     storePoint(a, 3, d02 - d13);
 }
 
-void twoPoints(double* a) noexcept {
-    Cx z0 = loadPoint(a, 0);
-    Cx z1 = loadPoint(a, 1);
-    dft2Plain(z0, z1);
-    storePoint(a, 0, z0);
-    storePoint(a, 1, z1);
-}
-
-void transform(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w,
-               bool backward) noexcept {
+template <bool Backward>
+void transform(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept {
+    const bool backward = Backward;
     if (n > 32) {
-        if (backward) {
-            firstStage<true>(n, a, a, w, nw);
-        } else {
-            firstStage<false>(n, a, a, w, nw);
-        }
+        firstStage<Backward>(n, a, a, w, nw);
         network(n, a, w, nw);
-        if (backward) {
-            permute<true>(n, ip, a);
-        } else {
-            permute<false>(n, ip, a);
-        }
+        permute<Backward>(n, ip, a);
     } else if (n == 32) {
         leaf16<false>(a, makeLeaf16Twiddles(w, nw));
         reorderSmall(a, kReversed4, backward);
@@ -322,19 +307,22 @@ void transform(int32_t n, double* a, const int32_t* ip, int32_t nw, const double
     } else if (n == 8) {
         fourPoints(a, backward);
     } else if (n == 4) {
-        twoPoints(a);
+        const Cx z0 = loadPoint(a, 0);
+        const Cx z1 = loadPoint(a, 1);
+        storePoint(a, 0, z0 + z1);
+        storePoint(a, 1, z0 - z1);
     }
 }
 
 } // namespace
 
 void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept {
-    transform(n, a, ip, nw, w, false);
+    transform<false>(n, a, ip, nw, w);
 }
 
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw,
                      const double* w) noexcept {
-    transform(n, a, ip, nw, w, true);
+    transform<true>(n, a, ip, nw, w);
 }
 
 } // namespace VORLEN_FFT_ISA

@@ -126,13 +126,12 @@ VORLEN_FFT_INLINE Points<4> quadAt(const double* a, int32_t p) {
     return {load<4>(at), load<4>(at + W)};
 }
 
-/// Quad p of every leaf of `leaf`, leaf i in lanes 4i..4i+3.
+/// Quad p of every leaf of `leaf` (one or two), leaf i in lanes 4i..4i+3.
 template <int W>
 VORLEN_FFT_INLINE Points<W> quadsOf(const double* const* leaf, int32_t p) {
     if constexpr (W == 4) {
         return quadAt<W>(leaf[0], p);
     } else {
-        static_assert(W == 8, "two leaves at the most");
         return join(quadAt<W>(leaf[0], p), quadAt<W>(leaf[1], p));
     }
 }
