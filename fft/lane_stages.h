@@ -202,13 +202,18 @@ struct FirstPass {
     PlainTwiddles<W> mirror;
 };
 
-/// Per width, as a transposition is: two lanes work on rows of groups; four
-/// keep a power and its cube in one register, so that the mid-points take
-/// half the operations; wider ones join two halves.
+/// The groups are those at `base`, base + 4, .., but for the first and the
+/// last, which `first` and `last` replace unless null. Per width, as a
+/// transposition is: two lanes work on rows of groups; four keep a power and
+/// its cube in one register, so that the mid-points take half the
+/// operations; wider ones join two halves.
 template <int W>
-VORLEN_FFT_INLINE FirstPass<W> firstPassTwiddles(const double* const* g, double scale1,
-                                                 double scale3) {
+VORLEN_FFT_INLINE FirstPass<W> firstPassTwiddles(const double* base, const double* first,
+                                                 const double* last, double scale1, double scale3) {
+    first = first != nullptr ? first : base;
+    last = last != nullptr ? last : base + 2 * W;
     if constexpr (W == 2) {
+        const double* g[2] = {first, last};
         const GroupRows<2> rows = groupRows<2>(g);
         GroupRows<2> fw;
         GroupRows<2> mw;
@@ -218,9 +223,9 @@ VORLEN_FFT_INLINE FirstPass<W> firstPassTwiddles(const double* const* g, double 
         firstStageRow(rows.ns3, splat<2>(scale3), fw.ns3, mw.ns3);
         return {direct(fw), mirrored(mw)};
     } else if constexpr (W == 4) {
-        const Vec<4> g0 = load<4>(g[0]);
-        const Vec<4> g1 = load<4>(g[1]);
-        const Vec<4> g2 = load<4>(g[2]);
+        const Vec<4> g0 = load<4>(first);
+        const Vec<4> g1 = load<4>(base + 4);
+        const Vec<4> g2 = load<4>(last);
         const Vec<4> scales{scale1, scale1, scale3, scale3};
         // cos and cos 3 of groups 0 and 1 (low), of 1 and 2 (high); the same
         // for sin and -sin 3.
@@ -238,8 +243,9 @@ VORLEN_FFT_INLINE FirstPass<W> firstPassTwiddles(const double* const* g, double 
         spreadFour<true>(sinHigh, midSin, mw.s, mw.ns3);
         return {direct(fw), mirrored(mw)};
     } else {
-        const FirstPass<W / 2> lo = firstPassTwiddles<W / 2>(g, scale1, scale3);
-        const FirstPass<W / 2> hi = firstPassTwiddles<W / 2>(g + W / 4, scale1, scale3);
+        const FirstPass<W / 2> lo = firstPassTwiddles<W / 2>(base, first, nullptr, scale1, scale3);
+        const FirstPass<W / 2> hi =
+            firstPassTwiddles<W / 2>(base + W, nullptr, last, scale1, scale3);
         return {{join(lo.forward.w1, hi.forward.w1), join(lo.forward.w3, hi.forward.w3)},
                 {join(hi.mirror.w1, lo.mirror.w1), join(hi.mirror.w3, lo.mirror.w3)}};
     }
@@ -260,28 +266,17 @@ void firstStageLanes(int32_t n, const Source& src, const double* w, int32_t nw) 
     static constexpr double kFirstUnit[4] = {1.0, 0.0, 1.0, 0.0};
     const Source from = src;
     // Pass k covers lanes j = Wk.. and their mirrors, from the groups Wk/2..
-    const auto pass = [&](int32_t k, const double* const* g) VORLEN_FFT_LAMBDA {
-        const FirstPass<W> t = firstPassTwiddles<W>(g, seg[2], seg[3]);
+    const auto pass = [&](int32_t k, const double* first, const double* last) VORLEN_FFT_LAMBDA {
+        const FirstPass<W> t = firstPassTwiddles<W>(seg + 2 * W * k, first, last, seg[2], seg[3]);
         splitPlainAt(from, W * k, q, t.forward.w1, t.forward.w3);
         splitPlainAt(from, q - W * k - W, q, t.mirror.w1, t.mirror.w3);
     };
-    const auto groups = [&](int32_t k, const double** g) VORLEN_FFT_LAMBDA {
-        for (int i = 0; i <= W / 2; ++i) {
-            g[i] = seg + 2 * W * k + 4 * i;
-        }
-    };
     const int32_t last = q / (2 * W) - 1;
-    const double* g[W / 2 + 1];
-    groups(0, g);
-    g[0] = kFirstUnit;
-    pass(0, g);
+    pass(0, kFirstUnit, nullptr);
     for (int32_t k = 1; k < last; ++k) {
-        groups(k, g);
-        pass(k, g);
+        pass(k, nullptr, nullptr);
     }
-    groups(last, g);
-    g[W / 2] = eighth;
-    pass(last, g);
+    pass(last, nullptr, eighth);
 }
 
 /// `middleStage1` of the block `a` of 4q points in the layout of W lanes.
