@@ -1,50 +1,212 @@
 #include "complex_fft.h"
 
-#include "bit_reversal.h"
-#include "butterflies.h"
 #include "leaf_kernels.h"
-#include "leaves.h"
-#include "oct_leaves.h"
-#include "oct_stages.h"
-#include "pair_leaves.h"
-#include "pair_stages.h"
-#include "quad_leaves.h"
-#include "quad_stages.h"
-#include "split_stages.h"
+#include "leaf_schedule.h"
 
 #include <bit>
+
+// The in-place transform of any power of two, written plainly on
+// interleaved points (butterflies.h): the first stage, the splits, the 8- and
+// 16-point leaves and the bit reversal. The plans' own length takes the
+// direct route of frame_transforms.cpp instead.
 
 namespace vorlen::fft {
 inline namespace VORLEN_FFT_ISA {
 namespace {
 
+constexpr int32_t kReversed4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+template <bool Conj>
+VORLEN_FFT_INLINE void swapPoints(double* __restrict a, int32_t p, int32_t r) {
+    const double re = a[2 * p];
+    const double im = a[2 * p + 1];
+    a[2 * p] = a[2 * r];
+    a[2 * p + 1] = Conj ? -a[2 * r + 1] : a[2 * r + 1];
+    a[2 * r] = re;
+    a[2 * r + 1] = Conj ? -im : im;
+}
+
+// A point index is split as high | middle | low, where high and low have the
+// width of the table level m and middle has 3 or 4 bits. Reversing the whole
+// swaps high and low, each reversed, and reverses middle, so the block
+// (high, low) of consecutive-middle points trades places with the block
+// (rev low, rev high). Level m of the table gives 8m times the reversal of a
+// high or low field. With `Conj` every imaginary part changes sign too.
+template <bool Conj>
+void permute(int32_t n, const int32_t* ip, double* __restrict a) noexcept {
+    int32_t m = 1;
+    int32_t l = n / 4;
+    while (l > 8) {
+        m *= 2;
+        l /= 4;
+    }
+    const int32_t lowBits = std::countr_zero(static_cast<uint32_t>(m));
+    const int32_t midBits = l == 8 ? 4 : 3;
+    const int32_t* reversedMid = l == 8 ? kReversed4 : kReversed3;
+    const int32_t mids = 1 << midBits;
+    const int32_t highShift = lowBits + midBits;
+    const int32_t* level = ip + m;
+    const int32_t unit = 8 * m;
+    for (int32_t high = 0; high < m; ++high) {
+        const int32_t reversedHigh = level[high] / unit;
+        for (int32_t low = 0; low < m; ++low) {
+            const int32_t reversedLow = level[low] / unit;
+            const int32_t block = (high << highShift) | low;
+            const int32_t partner = (reversedLow << highShift) | reversedHigh;
+            if (partner < block) {
+                continue; // this pair of blocks was handled from the other side
+            }
+            for (int32_t mid = 0; mid < mids; ++mid) {
+                const int32_t p = block | (mid << lowBits);
+                const int32_t r = partner | (reversedMid[mid] << lowBits);
+                if (partner != block || r > p) {
+                    swapPoints<Conj>(a, p, r);
+                } else if (Conj && r == p) {
+                    a[2 * p + 1] = -a[2 * p + 1];
+                }
+            }
+        }
+    }
+}
+
+// The first stage of an N-point transform would need a segment of length N/2;
+// the table holds one of N/4 (even powers of W only) and forms each odd power
+// as the normalised mid-point of its two even neighbours, so a table of n/4
+// entries serves a transform of n doubles. With `Conj` it reads the complex
+// conjugate of the array, so that the forward stages after it and a final
+// conjugation give the negative exponent.
+template <bool Conj>
+void firstStage(int32_t n, const double* src, double* a, const double* w, int32_t nw) noexcept {
+    const Interleaved<Conj> x{src, a};
+    const int32_t points = n / 2;
+    const int32_t q = points / 4;
+    const double* seg = w + nw - points / 2;
+    const double c = seg[1];
+    const double midScale1 = seg[2];
+    const double midScale3 = seg[3];
+
+    splitPlainAt(x, 0, q, One{}, One{});
+    Tw prev1 = twiddle(1.0, 0.0);
+    Tw prev3 = twiddle(1.0, 0.0);
+    const int32_t groups = points / 16;
+    for (int32_t k = 1; k < groups; ++k) {
+        const double* g = seg + 4 * k;
+        const Tw even1 = twiddle(g[0], g[1]);
+        const Tw even3 = twiddle(g[2], -g[3]);
+        const Tw odd1 = midpoint(prev1, even1, midScale1);
+        const Tw odd3 = midpoint(prev3, even3, midScale3);
+        splitPlainAt(x, 2 * k - 1, q, odd1, odd3);
+        splitPlainAt(x, q - (2 * k - 1), q, mirrorOnce(odd1), mirrorThrice(odd3));
+        splitPlainAt(x, 2 * k, q, even1, even3);
+        splitPlainAt(x, q - 2 * k, q, mirrorOnce(even1), mirrorThrice(even3));
+        prev1 = even1;
+        prev3 = even3;
+    }
+    // The even power W^(N/8) is e^(i pi/4), which the segment does not hold as a group.
+    const Tw eighth1 = twiddle(c, c);
+    const Tw eighth3 = twiddle(-c, c);
+    const int32_t j = points / 8 - 1;
+    const Tw odd1 = midpoint(prev1, eighth1, midScale1);
+    const Tw odd3 = midpoint(prev3, eighth3, midScale3);
+    splitPlainAt(x, j, q, odd1, odd3);
+    splitPlainAt(x, q - j, q, mirrorOnce(odd1), mirrorThrice(odd3));
+    splitPlainAt(x, points / 8, q, eighth1, eighth3);
+}
+
+// Splits a plain block of `m` >= 8 points; quarter 1 becomes rotated.
+// Uses the segment of length m/2 at entry nw - m.
+void middleStage1(int32_t m, double* __restrict a, const double* w, int32_t nw) noexcept {
+    const Interleaved<> x{a, a};
+    const int32_t q = m / 4;
+    const double* seg = w + nw - m;
+    const double c = seg[1];
+    splitPlainAt(x, 0, q, One{}, One{});
+    // Group j of the segment holds W^j and conj(W^(3j)); the mirror point
+    // q - j takes its twiddles from the same group.
+    for (int32_t j = 1; j < q / 2; ++j) {
+        const double* g = seg + 4 * j;
+        const Tw w1 = twiddle(g[0], g[1]);
+        const Tw w3 = twiddle(g[2], -g[3]);
+        splitPlainAt(x, j, q, w1, w3);
+        splitPlainAt(x, q - j, q, mirrorOnce(w1), mirrorThrice(w3));
+    }
+    splitPlainAt(x, q / 2, q, twiddle(c, c), twiddle(-c, c));
+}
+
+// Splits a rotated block of `m` >= 8 points; quarters 1 and 3 stay
+// rotated. Uses the segment of length m at entry nw - 2m.
+void middleStage2(int32_t m, double* __restrict a, const double* w, int32_t nw) noexcept {
+    const Interleaved<> x{a, a};
+    const int32_t q = m / 4;
+    const double* seg = w + nw - 2 * m;
+    const double c = seg[1];
+    splitRotatedAt(x, 0, q, One{}, twiddle(c, c), One{}, twiddle(-c, c));
+    // With w = e^(i pi/m), group j holds w^j and conj(w^(3j)). Since
+    // w^q = e^(i pi/4), group q - j yields e^(i pi/4) w^j = i conj(w^(q-j))
+    // and e^(3i pi/4) w^(3j) = -i conj(w^(3(q-j))): two groups serve a point
+    // and its mirror.
+    for (int32_t j = 1; j < q / 2; ++j) {
+        const double* g = seg + 4 * j;
+        const double* h = seg + 4 * (q - j);
+        const Tw g1 = twiddle(g[0], g[1]);
+        const Tw g3 = twiddle(g[2], -g[3]);
+        const Tw h1 = twiddle(h[0], h[1]);
+        const Tw h3 = twiddle(h[2], -h[3]);
+        splitRotatedAt(x, j, q, g1, mirrorOnce(h1), g3, mirrorThrice(h3));
+        splitRotatedAt(x, q - j, q, h1, mirrorOnce(g1), h3, mirrorThrice(g3));
+    }
+    const double* g = seg + 2 * q;
+    const Tw g1 = twiddle(g[0], g[1]);
+    const Tw g3 = twiddle(g[2], -g[3]);
+    splitRotatedAt(x, q / 2, q, g1, mirrorOnce(g1), g3, mirrorThrice(g3));
+}
+
+// The 8-point leaves; straight-line code.
+template <bool Rotated>
+void leaf8(double* a, const double* w, int32_t nw) noexcept {
+    Cx v[8];
+    loadBlock(a, v);
+    if constexpr (Rotated) {
+        const double* seg = w + nw - 8;
+        const double c = seg[1];
+        const double c8 = seg[2]; // cos(pi/8)
+        const double s8 = seg[3]; // sin(pi/8)
+        // With w = e^(i pi/8), j = 1: w, e^(3i pi/8), w^3, e^(9i pi/8).
+        splitRotated(v[0], v[2], v[4], v[6], One{}, twiddle(c, c), One{}, twiddle(-c, c));
+        splitRotated(v[1], v[3], v[5], v[7], twiddle(c8, s8), twiddle(s8, c8), twiddle(s8, c8),
+                     twiddle(-c8, -s8));
+    } else {
+        const double c = w[1];
+        splitPlain(v[0], v[2], v[4], v[6], One{}, One{});
+        splitPlain(v[1], v[3], v[5], v[7], twiddle(c, c), twiddle(-c, c));
+    }
+    dft2Plain(v[0], v[1]);
+    dft2Rotated(v[2], v[3]);
+    dft2Plain(v[4], v[5]);
+    if constexpr (Rotated) {
+        dft2Rotated(v[6], v[7]);
+    } else {
+        dft2Plain(v[6], v[7]);
+    }
+    storeBlock(a, v);
+}
+
 // Blocks of up to this many doubles (4 KiB) are finished one after another,
 // so that each stays in the first-level cache while its leaves run.
 constexpr int32_t kLeafBlock = 512;
-
-// The one length whose transform writes its outputs in place of a bit
-// reversal: that of the plans, whose network ends in 16-point leaves.
-constexpr int32_t kDirectLength = 2048;
-
-// Leaf i of a leaf block's quarter k, counted by (k, i), ends up at index
-// offsets given by the 2-bit reversals of k and i.
-constexpr int32_t kReversed2[4] = {0, 2, 1, 3};
-
-int32_t reverseBits(int32_t x, int32_t bits) noexcept {
-    int32_t r = 0;
-    for (int32_t b = 0; b < bits; ++b) {
-        r = (r << 1) | ((x >> b) & 1);
-    }
-    return r;
-}
 
 // Leaf policies: what a leaf block's quarters are finished with, and where
 // their results go. `first` is the output index of a leaf's first result
 // when the leaves write to their final places; in-place leaves ignore it.
 
-// 8-point leaves, in place, outputs left in bit-reversed order.
-struct InPlaceLeaves8 {
-    static constexpr int32_t kBlock = 256;
+// Leaves of `Leaf` = 8 or 16 points, in place, outputs left in bit-reversed
+// order.
+template <int32_t Leaf>
+struct InPlaceLeaves {
+    static constexpr int32_t kBlock = 32 * Leaf;
+    static constexpr bool kWholeBlocks = false;
+    const Leaf16Twiddles& t;
     const double* w;
     int32_t nw;
     int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
@@ -56,359 +218,21 @@ struct InPlaceLeaves8 {
     void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
         middleStage2(m, a, w, nw);
     }
-    void plain(double* a, int32_t /*first*/) const noexcept { leaf8Plain(a, w, nw); }
-    void rotated(double* a, int32_t /*first*/) const noexcept { leaf8Rotated(a, w, nw); }
-};
-
-// 16-point leaves, in place, outputs left in bit-reversed order.
-struct InPlaceLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    const Leaf16Twiddles& t;
-    int32_t blockFirst(int32_t /*block*/) const noexcept { return 0; }
-    int32_t quarterStep() const noexcept { return 0; }
-    int32_t subStep() const noexcept { return 0; }
-    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        middleStage1(m, a, w, nw);
-    }
-    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        middleStage2(m, a, w, nw);
-    }
     VORLEN_FFT_INLINE void plain(double* a, int32_t /*first*/) const noexcept {
-        Leaf16Points v;
-        loadLeaf(a, v);
-        leaf16PlainPoints(v, t);
-        storeLeaf(a, v);
+        if constexpr (Leaf == 16) {
+            leaf16<false>(a, t);
+        } else {
+            leaf8<false>(a, w, nw);
+        }
     }
     VORLEN_FFT_INLINE void rotated(double* a, int32_t /*first*/) const noexcept {
-        Leaf16Points v;
-        loadLeaf(a, v);
-        leaf16RotatedPoints(v, t);
-        storeLeaf(a, v);
-    }
-};
-
-// Stores the outputs of one leaf at their final places: output k of the
-// leaf whose first output is `first` goes to point first + k * Points / 16
-// of `out`; with `Conj` conjugated and scaled.
-template <int32_t Points, bool Conj>
-struct LeafScatter {
-    double* out;
-    Cx scale;
-    template <int32_t Slot>
-    VORLEN_FFT_INLINE void put(Cx v) const {
-        constexpr int32_t offset = kReversed16[Slot] * (Points / 16);
-        storePoint(out, offset, Conj ? scaledParts(v, scale) : v);
-    }
-#if VORLEN_FFT_WIDE
-    /// Slots `Low` and `High` from the halves of `v`, one point each.
-    template <int32_t Low, int32_t High>
-    VORLEN_FFT_INLINE void put2(__m256d v) const {
-        if constexpr (Conj) {
-            v = _mm256_mul_pd(v, halves(scale.v, scale.v));
-        }
-        _mm_storeu_pd(out + 2 * kReversed16[Low] * (Points / 16), _mm256_castpd256_pd128(v));
-        _mm_storeu_pd(out + 2 * kReversed16[High] * (Points / 16), _mm256_extractf128_pd(v, 1));
-    }
-#endif
-};
-
-// 16-point leaves on an array of `Points` points in the pair layout
-// (point_pairs.h) that write output k of the transform to point k of the
-// interleaved `out`, which takes the place of the bit reversal. The point
-// 16c + i of the network holds output rev(i) N/16 + rev(c), c having
-// log2(N) - 4 bits; a leaf block t holds the leaves c = 16t + 4k + i. With
-// `Conj` every output is conjugated and scaled.
-template <int32_t Points, bool Conj>
-struct PairLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
-    const PairLeafTwiddles& t;
-    const QuarterTwiddles& quarter;
-    double* out;
-    Cx scale;
-    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
-    int32_t quarterStep() const noexcept { return Points / 256; }
-    int32_t subStep() const noexcept { return Points / 64; }
-    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuarterTwiddles::kPoints) {
-            middleStage1Quarter(a, quarter);
+        if constexpr (Leaf == 16) {
+            leaf16<true>(a, t);
         } else {
-            middleStage1Pairs(m, a, w, nw);
-        }
-    }
-    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuarterTwiddles::kPoints) {
-            middleStage2Quarter(a, quarter);
-        } else {
-            middleStage2Pairs(m, a, w, nw);
-        }
-    }
-    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
-        leaf16PlainPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-    VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
-        leaf16RotatedPairs(a, t, LeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-};
-
-#if VORLEN_FFT_WIDE
-// Stores the outputs of one quad leaf at their final places: lane L of
-// `put4<l>` holds slot 4L + l, output rev(4L + l) = 4 rev(l) + rev(L) (2-bit
-// reversals), which goes to point first + that times Points / 16 of `out`;
-// with `Conj` conjugated and scaled.
-template <int32_t Points, bool Conj>
-struct QuadLeafScatter {
-    double* out;
-    double scale;
-    template <int32_t L>
-    VORLEN_FFT_INLINE void put4(P4 v) const {
-        if constexpr (Conj) {
-            v.re = _mm256_mul_pd(v.re, _mm256_set1_pd(scale));
-            v.im = _mm256_mul_pd(v.im, _mm256_set1_pd(-scale));
-        }
-        constexpr int32_t stride = 2 * (Points / 16);
-        double* base = out + 4 * kReversed2[L] * stride;
-        // Lanes 0 and 2, then 1 and 3, as interleaved points.
-        const __m256d even = _mm256_unpacklo_pd(v.re, v.im);
-        const __m256d odd = _mm256_unpackhi_pd(v.re, v.im);
-        _mm_storeu_pd(base, _mm256_castpd256_pd128(even));
-        _mm_storeu_pd(base + stride, _mm256_extractf128_pd(even, 1));
-        _mm_storeu_pd(base + 2 * stride, _mm256_castpd256_pd128(odd));
-        _mm_storeu_pd(base + 3 * stride, _mm256_extractf128_pd(odd, 1));
-    }
-};
-
-// PairLeaves16 on an array in the quad layout (quad_points.h).
-template <int32_t Points, bool Conj>
-struct QuadLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
-    const QuadLeafTwiddles& t;
-    const QuadQuarterTwiddles& quarter;
-    double* out;
-    double scale;
-    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
-    int32_t quarterStep() const noexcept { return Points / 256; }
-    int32_t subStep() const noexcept { return Points / 64; }
-    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuadQuarterTwiddles::kPoints) {
-            middleStage1QuadQuarter(a, quarter);
-        } else {
-            middleStage1Quads(m, a, w, nw);
-        }
-    }
-    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == QuadQuarterTwiddles::kPoints) {
-            middleStage2QuadQuarter(a, quarter);
-        } else {
-            middleStage2Quads(m, a, w, nw);
-        }
-    }
-    VORLEN_FFT_INLINE void plain(double* a, int32_t first) const noexcept {
-        leaf16Quads<false>(a, t, QuadLeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-    VORLEN_FFT_INLINE void rotated(double* a, int32_t first) const noexcept {
-        leaf16Quads<true>(a, t, QuadLeafScatter<Points, Conj>{out + 2 * first, scale});
-    }
-};
-#endif
-
-#if VORLEN_FFT_OCTS
-// Stores the outputs of two oct leaves at their final places: lanes 0..3 of
-// `put8<l>` as QuadLeafScatter stores a quad from `outA`, lanes 4..7 the same
-// from `outB`.
-template <int32_t Points, bool Conj>
-struct OctLeafScatter {
-    double* outA;
-    double* outB;
-    double scale;
-    template <int32_t L>
-    VORLEN_FFT_INLINE void put8(P8 v) const {
-        if constexpr (Conj) {
-            v.re = _mm512_mul_pd(v.re, _mm512_set1_pd(scale));
-            v.im = _mm512_mul_pd(v.im, _mm512_set1_pd(-scale));
-        }
-        constexpr int32_t stride = 2 * (Points / 16);
-        double* baseA = outA + 4 * kReversed2[L] * stride;
-        double* baseB = outB + 4 * kReversed2[L] * stride;
-        // Lanes 0, 2, 4, 6, then 1, 3, 5, 7, as interleaved points.
-        const __m512d even = _mm512_unpacklo_pd(v.re, v.im);
-        const __m512d odd = _mm512_unpackhi_pd(v.re, v.im);
-        _mm_storeu_pd(baseA, _mm512_castpd512_pd128(even));
-        _mm_storeu_pd(baseA + stride, _mm512_extractf64x2_pd(even, 1));
-        _mm_storeu_pd(baseB, _mm512_extractf64x2_pd(even, 2));
-        _mm_storeu_pd(baseB + stride, _mm512_extractf64x2_pd(even, 3));
-        _mm_storeu_pd(baseA + 2 * stride, _mm512_castpd512_pd128(odd));
-        _mm_storeu_pd(baseA + 3 * stride, _mm512_extractf64x2_pd(odd, 1));
-        _mm_storeu_pd(baseB + 2 * stride, _mm512_extractf64x2_pd(odd, 2));
-        _mm_storeu_pd(baseB + 3 * stride, _mm512_extractf64x2_pd(odd, 3));
-    }
-};
-
-// QuadLeaves16 on an array in the oct layout (oct_points.h), which finishes
-// the leaves of a leaf block two at a time once all its quarters are split.
-template <int32_t Points, bool Conj>
-struct OctLeaves16 {
-    static constexpr int32_t kBlock = 512;
-    static constexpr int32_t kLeafBits = std::countr_zero(static_cast<uint32_t>(Points)) - 4;
-    static constexpr bool kInPairs = true;
-    const QuadLeafTwiddles& t;
-    const OctQuarterTwiddles& quarter;
-    const OctPlainTwiddles256& plain256;
-    double* out;
-    double scale;
-    int32_t blockFirst(int32_t block) const noexcept { return reverseBits(block, kLeafBits - 4); }
-    int32_t quarterStep() const noexcept { return Points / 256; }
-    int32_t subStep() const noexcept { return Points / 64; }
-    void split1(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == OctQuarterTwiddles::kPoints) {
-            middleStage1OctQuarter(a, quarter);
-        } else if (m == OctPlainTwiddles256::kPoints) {
-            middleStage1Oct256(a, plain256);
-        } else {
-            middleStage1Octs(m, a, w, nw);
-        }
-    }
-    void split2(int32_t m, double* a, const double* w, int32_t nw) const noexcept {
-        if (m == OctQuarterTwiddles::kPoints) {
-            middleStage2OctQuarter(a, quarter);
-        } else {
-            middleStage2Octs(m, a, w, nw);
-        }
-    }
-    // Leaf i of quarter k of a leaf block at `a` whose outputs start at
-    // `first`, and where those of the leaf start.
-    static double* leafAt(double* a, int32_t k, int32_t i) noexcept {
-        return a + k * (kBlock / 4) + i * (kBlock / 16);
-    }
-    double* outputsOf(int32_t first, int32_t k, int32_t i) const noexcept {
-        return out + 2 * (first + kReversed2[k] * quarterStep() + kReversed2[i] * subStep());
-    }
-    template <bool RotatedA, bool RotatedB>
-    VORLEN_FFT_INLINE void pair(double* a, int32_t first, int32_t ka, int32_t ia, int32_t kb,
-                                int32_t ib) const noexcept {
-        leaf16OctPair<RotatedA, RotatedB>(leafAt(a, ka, ia), leafAt(a, kb, ib), t,
-                                          OctLeafScatter<Points, Conj>{outputsOf(first, ka, ia),
-                                                                       outputsOf(first, kb, ib),
-                                                                       scale});
-    }
-    // The sixteen leaves of a leaf block whose quarters are all split; leaf
-    // 1 of each quarter is rotated, and leaf 3 of the rotated ones (quarter
-    // 1, and quarter 3 unless `split1`). Paired across quarters, leaves of
-    // one kind meet, but for a plain and a rotated one when `split1`.
-    VORLEN_FFT_INLINE void block(double* a, int32_t first, bool split1) const noexcept {
-        pair<false, false>(a, first, 0, 0, 0, 2);
-        pair<false, false>(a, first, 0, 3, 1, 0);
-        pair<false, false>(a, first, 1, 2, 2, 0);
-        pair<false, false>(a, first, 2, 2, 2, 3);
-        pair<false, false>(a, first, 3, 0, 3, 2);
-        pair<true, true>(a, first, 0, 1, 1, 1);
-        pair<true, true>(a, first, 1, 3, 2, 1);
-        if (split1) {
-            pair<true, false>(a, first, 3, 1, 3, 3);
-        } else {
-            pair<true, true>(a, first, 3, 1, 3, 3);
+            leaf8<true>(a, w, nw);
         }
     }
 };
-#endif
-
-// The four sub-blocks of a block split by middleStage1 (plain, rotated,
-// plain, plain) or by middleStage2 (plain, rotated, plain, rotated).
-template <class Leaves>
-VORLEN_FFT_INLINE void finishQuarters(double* a, int32_t quarter, bool splitPlain,
-                                      const Leaves& leaves, int32_t first) noexcept {
-    const int32_t step = leaves.subStep();
-    leaves.plain(a, first + kReversed2[0] * step);
-    leaves.rotated(a + quarter, first + kReversed2[1] * step);
-    leaves.plain(a + 2 * quarter, first + kReversed2[2] * step);
-    if (splitPlain) {
-        leaves.plain(a + 3 * quarter, first + kReversed2[3] * step);
-    } else {
-        leaves.rotated(a + 3 * quarter, first + kReversed2[3] * step);
-    }
-}
-
-// Finishes leaf block number `block` of the array at `base`, which its caller
-// has already split; `split1` says whether that split was plain, and so
-// whether quarter 3 is.
-template <class Leaves>
-void leafBlock(double* base, int32_t block, bool split1, const double* w, int32_t nw,
-               const Leaves& leaves) noexcept {
-    constexpr int32_t quarter = Leaves::kBlock / 4;
-    constexpr int32_t points = quarter / 2;
-    constexpr int32_t sub = quarter / 4;
-    double* a = base + block * Leaves::kBlock;
-    const int32_t first = leaves.blockFirst(block);
-    for (int32_t k = 0; k < 4; ++k) {
-        double* q = a + k * quarter;
-        const bool isPlain = k == 0 || k == 2 || (k == 3 && split1);
-        if (isPlain) {
-            leaves.split1(points, q, w, nw);
-        } else {
-            leaves.split2(points, q, w, nw);
-        }
-        if constexpr (!requires { Leaves::kInPairs; }) {
-            finishQuarters(q, sub, isPlain, leaves, first + kReversed2[k] * leaves.quarterStep());
-        }
-    }
-    if constexpr (requires { Leaves::kInPairs; }) {
-        leaves.block(a, first, split1);
-    }
-}
-
-// Splits the leaf block numbered k (counting from the end of the array) that
-// ends at double j, and any larger blocks whose first visit this is; returns
-// whether they were plain. A block's quarter index within its parent is
-// 3 - (k mod 4): quarter 2 and 0 are plain, quarter 1 rotated, and quarter 3
-// inherits its parent's state.
-template <class Leaves>
-bool treeStep(int32_t m, int32_t j, int32_t k, double* a, const double* w, int32_t nw,
-              const Leaves& leaves) noexcept {
-    if (k % 4 != 0) {
-        const bool isPlain = (k % 2) != 0;
-        if (isPlain) {
-            leaves.split1(m / 2, a + j - m, w, nw);
-        } else {
-            leaves.split2(m / 2, a + j - m, w, nw);
-        }
-        return isPlain;
-    }
-    int32_t size = m;
-    while (k % 4 == 0) {
-        k /= 4;
-        size *= 4;
-    }
-    const bool isPlain = (k % 2) != 0;
-    for (; size > 128; size /= 4) {
-        if (isPlain) {
-            leaves.split1(size / 2, a + j - size, w, nw);
-        } else {
-            leaves.split2(size / 2, a + j - size, w, nw);
-        }
-    }
-    return isPlain;
-}
-
-// Everything after the first split of an array of n > 128 doubles whose
-// leaf blocks have Leaves::kBlock doubles: depth first from the end of the
-// array, one leaf block at a time.
-template <class Leaves>
-void leafBlocks(int32_t n, double* a, const double* w, int32_t nw, const Leaves& leaves) noexcept {
-    constexpr int32_t m = Leaves::kBlock;
-    for (int32_t size = n / 4; size >= m; size /= 4) {
-        leaves.split1(size / 2, a + n - size, w, nw);
-    }
-    int32_t block = n / m - 1;
-    leafBlock(a, block, true, w, nw, leaves);
-    int32_t k = 0;
-    for (int32_t j = n - m; j > 0; j -= m) {
-        ++k;
-        --block;
-        const bool split1 = treeStep(m, j, k, a, w, nw, leaves);
-        leafBlock(a, block, split1, w, nw, leaves);
-    }
-}
 
 // The size of the blocks that the network finishes one by one: the array
 // divided by 4 until it is at most 512 doubles.
@@ -423,23 +247,19 @@ int32_t leafBlockSize(int32_t n) noexcept {
 // Everything from the first split to the leaves, for n > 32 doubles; the
 // outputs stay in bit-reversed order.
 void network(int32_t n, double* a, const double* w, int32_t nw) noexcept {
+    const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
     if (n > 128) {
         if (leafBlockSize(n) == kLeafBlock) {
-            const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
-            leafBlocks(n, a, w, nw, InPlaceLeaves16{t});
+            leafBlocks(n, a, w, nw, InPlaceLeaves<16>{t, w, nw});
         } else {
-            leafBlocks(n, a, w, nw, InPlaceLeaves8{w, nw});
+            leafBlocks(n, a, w, nw, InPlaceLeaves<8>{t, w, nw});
         }
     } else if (n == 128) {
-        const Leaf16Twiddles t = makeLeaf16Twiddles(w, nw);
-        finishQuarters(a, 32, true, InPlaceLeaves16{t}, 0);
+        finishQuarters(a, 32, true, InPlaceLeaves<16>{t, w, nw}, 0);
     } else {
-        finishQuarters(a, 16, true, InPlaceLeaves8{w, nw}, 0);
+        finishQuarters(a, 16, true, InPlaceLeaves<8>{t, w, nw}, 0);
     }
 }
-
-constexpr int32_t kReversed4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
-constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 // Puts the bit-reversed outputs of one leaf covering the whole array in
 // natural order; backward reads output (points - k) mod points for k, which
@@ -471,117 +291,39 @@ void fourPoints(double* a, bool backward) noexcept {
     storePoint(a, 3, d02 - d13);
 }
 
-void twoPoints(double* a) noexcept {
-    Cx z0 = loadPoint(a, 0);
-    Cx z1 = loadPoint(a, 1);
-    dft2Plain(z0, z1);
-    storePoint(a, 0, z0);
-    storePoint(a, 1, z1);
-}
-
-void transform(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w,
-               bool backward) noexcept {
+template <bool Backward>
+void transform(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept {
+    const bool backward = Backward;
     if (n > 32) {
-        if (backward) {
-            firstStageBackward(n, a, w, nw);
-        } else {
-            firstStageForward(n, a, w, nw);
-        }
+        firstStage<Backward>(n, a, a, w, nw);
         network(n, a, w, nw);
-        if (backward) {
-            bitReverseConjugate(n, ip, a);
-        } else {
-            bitReverse(n, ip, a);
-        }
+        permute<Backward>(n, ip, a);
     } else if (n == 32) {
-        leaf16Plain(a, w, nw);
+        leaf16<false>(a, makeLeaf16Twiddles(w, nw));
         reorderSmall(a, kReversed4, backward);
     } else if (n == 16) {
-        leaf8Plain(a, w, nw);
+        leaf8<false>(a, w, nw);
         reorderSmall(a, kReversed3, backward);
     } else if (n == 8) {
         fourPoints(a, backward);
     } else if (n == 4) {
-        twoPoints(a);
+        const Cx z0 = loadPoint(a, 0);
+        const Cx z1 = loadPoint(a, 1);
+        storePoint(a, 0, z0 + z1);
+        storePoint(a, 1, z0 - z1);
     }
 }
 
 } // namespace
 
 void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept {
-    transform(n, a, ip, nw, w, false);
+    transform<false>(n, a, ip, nw, w);
 }
 
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw,
                      const double* w) noexcept {
-    transform(n, a, ip, nw, w, true);
+    transform<true>(n, a, ip, nw, w);
 }
-
-bool hasDirectTransform(int32_t n) noexcept {
-    return n == kDirectLength;
-}
-
-void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
-                      int32_t nw, const double* w) noexcept {
-#if VORLEN_FFT_OCTS
-    firstStageForwardOcts(n, in, window, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    OctQuarterTwiddles quarter;
-    makeOctQuarterTwiddles(w, nw, quarter);
-    OctPlainTwiddles256 plain256;
-    makeOctPlainTwiddles256(w, nw, plain256);
-    leafBlocks(n, work, w, nw,
-               OctLeaves16<kDirectLength / 2, false>{t, quarter, plain256, out, 1.0});
-#elif VORLEN_FFT_WIDE
-    firstStageForwardQuads(n, in, window, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    QuadQuarterTwiddles quarter;
-    makeQuadQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, false>{t, quarter, out, 1.0});
-#else
-    firstStageForwardPairs(n, in, window, work, w, nw);
-    const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
-    QuarterTwiddles quarter;
-    makeQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw,
-               PairLeaves16<kDirectLength / 2, false>{t, quarter, out, complexOf(1.0, 1.0)});
-#endif
-}
-
-void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                            const double* w) noexcept {
-    firstStageForwardPairsInPlace(n, work, w, nw);
-    const PairLeafTwiddles t = makePairLeafTwiddles(w, nw);
-    QuarterTwiddles quarter;
-    makeQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw,
-               PairLeaves16<kDirectLength / 2, true>{t, quarter, out, complexOf(scale, -scale)});
-}
-
-#if VORLEN_FFT_WIDE
-void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                            const double* w) noexcept {
-    firstStageForwardQuadsInPlace(n, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    QuadQuarterTwiddles quarter;
-    makeQuadQuarterTwiddles(w, nw, quarter);
-    leafBlocks(n, work, w, nw, QuadLeaves16<kDirectLength / 2, true>{t, quarter, out, scale});
-}
-#endif
-
-#if VORLEN_FFT_OCTS
-void complexBackwardOctsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                           const double* w) noexcept {
-    firstStageForwardOctsInPlace(n, work, w, nw);
-    const QuadLeafTwiddles t = makeQuadLeafTwiddles(w, nw);
-    OctQuarterTwiddles quarter;
-    makeOctQuarterTwiddles(w, nw, quarter);
-    OctPlainTwiddles256 plain256;
-    makeOctPlainTwiddles256(w, nw, plain256);
-    leafBlocks(n, work, w, nw,
-               OctLeaves16<kDirectLength / 2, true>{t, quarter, plain256, out, scale});
-}
-#endif
 
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

@@ -7,7 +7,7 @@
 // what their tables were built for.
 #pragma once
 
-#include "kernel_isa.h"
+#include "lanes.h"
 
 #include <cstdint>
 
@@ -19,34 +19,6 @@ void complexForward(int32_t n, double* a, const int32_t* ip, int32_t nw, const d
 
 /// Z[k] = sum z[j] e^(-2 pi i j k / N), natural order, unscaled.
 void complexBackward(int32_t n, double* a, const int32_t* ip, int32_t nw, const double* w) noexcept;
-
-/// Whether `complexForwardTo`, `complexBackwardPairsTo` and
-/// `complexBackwardQuadsTo` serve n doubles: only the plans' length, 2048.
-bool hasDirectTransform(int32_t n) noexcept;
-
-/// `complexForward` of the n doubles at `in`, which stay intact, computed in
-/// `work` (n doubles, scratch) and written in natural order to `out` (n
-/// doubles); unless `window` is null, of `in` times `window`, double by
-/// double. Needs `hasDirectTransform(n)`; saves the bit-reversal pass.
-void complexForwardTo(int32_t n, const double* in, const double* window, double* work, double* out,
-                      int32_t nw, const double* w) noexcept;
-
-/// `complexBackward` of the complex conjugates of the points at `work`
-/// (n doubles in the pair layout of point_pairs.h, overwritten), times
-/// `scale`, written in natural order to the interleaved `out`. Needs
-/// `hasDirectTransform(n)`.
-void complexBackwardPairsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                            const double* w) noexcept;
-
-/// `complexBackwardPairsTo` of `work` in the quad layout of quad_points.h;
-/// only the AVX build has it.
-void complexBackwardQuadsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                            const double* w) noexcept;
-
-/// `complexBackwardPairsTo` of `work` in the oct layout of oct_points.h;
-/// only the AVX-512 build has it.
-void complexBackwardOctsTo(int32_t n, double* work, double* out, double scale, int32_t nw,
-                           const double* w) noexcept;
 
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft

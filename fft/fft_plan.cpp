@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int32_t kFrameLength = 2048;
+using vorlen::fft::kFrameLength;
 constexpr int32_t kForward = 1;
 constexpr int32_t kInverse = 2;
 constexpr int32_t kFlags = 3;
@@ -36,38 +36,18 @@ bool runnable(const FftPlan& plan) noexcept {
 }
 
 // The 2048-point transforms on the instruction set chosen for this process.
-void forwardFrame(int32_t n, const double* in, const double* window, double* work, double* out,
-                  int32_t nw, const double* w) noexcept {
+const vorlen::fft::FrameKernels& frameKernels() noexcept {
 #if defined(VORLEN_FFT_AVX512_PATH)
     if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx512) {
-        vorlen::fft::avx512::realForwardFrame(n, in, window, work, out, nw, w);
-        return;
+        return vorlen::fft::avx512::kFrameKernels;
     }
 #endif
 #if defined(VORLEN_FFT_AVX_PATH)
     if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
-        vorlen::fft::avx::realForwardFrame(n, in, window, work, out, nw, w);
-        return;
+        return vorlen::fft::avx::kFrameKernels;
     }
 #endif
-    vorlen::fft::realForwardFrame(n, in, window, work, out, nw, w);
-}
-
-void inverseFrame(int32_t n, const double* in, double* work, double* out, int32_t nw,
-                  const double* w) noexcept {
-#if defined(VORLEN_FFT_AVX512_PATH)
-    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx512) {
-        vorlen::fft::avx512::realInverseFrame(n, in, work, out, nw, w);
-        return;
-    }
-#endif
-#if defined(VORLEN_FFT_AVX_PATH)
-    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::avx) {
-        vorlen::fft::avx::realInverseFrame(n, in, work, out, nw, w);
-        return;
-    }
-#endif
-    vorlen::fft::realInverseFrame(n, in, work, out, nw, w);
+    return vorlen::fft::kFrameKernels;
 }
 
 FftPlan makePlan(int32_t kind) {
@@ -130,9 +110,9 @@ void forwardTransform(const FftPlan& plan, const double* window) noexcept {
     const int32_t nw = plan.indexTable[0];
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
-    if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
+    if (n == kFrameLength && n == 4 * nc) {
         auto* out = reinterpret_cast<double*>(plan.complexOut);
-        forwardFrame(n, plan.realIn, window, work, out, nw, plan.trigTable);
+        frameKernels().forward(n, plan.realIn, window, work, out, nw, plan.trigTable);
         const double even = out[0];
         const double odd = out[1];
         plan.complexOut[0] = {even + odd, 0.0};
@@ -184,9 +164,9 @@ void executeInverse(const FftPlan& plan) noexcept {
     const int32_t nc = plan.indexTable[1];
     double* __restrict work = plan.work;
     const ComplexBin* __restrict in = plan.complexIn;
-    if (vorlen::fft::hasDirectTransform(n) && n == 4 * nc) {
-        inverseFrame(n, reinterpret_cast<const double*>(in), work, plan.realOut, nw,
-                     plan.trigTable);
+    if (n == kFrameLength && n == 4 * nc) {
+        frameKernels().inverse(n, reinterpret_cast<const double*>(in), work, plan.realOut, nw,
+                               plan.trigTable);
         return;
     }
     work[0] = in[0].re;

@@ -4,7 +4,7 @@
 // and doubles 0 and 1 are left to the caller.
 #pragma once
 
-#include "kernel_isa.h"
+#include "lanes.h"
 
 #include <cstdint>
 
@@ -19,19 +19,11 @@ void realForwardPost(int32_t n, double* a, int32_t nc, const double* c) noexcept
 void realBackwardPre(int32_t n, double* a, int32_t nc, const double* c) noexcept;
 
 /// Packs the bins 0..n/2 at `in` (interleaved, n + 2 doubles) into the n
-/// doubles of `a` in the pair layout of point_pairs.h, converted as by
+/// doubles of `a` in the layout of kWidth lanes (lanes.h), converted as by
 /// `realBackwardPre`, with doubles 0 and 1 set as an inverse plan sets them,
 /// and conjugated, as the backward transform's first stage would read them.
-/// `c` is a cosine table of n/4 entries; n >= 16.
-void realBackwardPrePairs(int32_t n, const double* in, double* a, const double* c) noexcept;
-
-/// `realBackwardPrePairs` into the quad layout of quad_points.h; only the
-/// AVX build has it. n >= 64.
-void realBackwardPreQuads(int32_t n, const double* in, double* a, const double* c) noexcept;
-
-/// `realBackwardPrePairs` into the oct layout of oct_points.h; only the
-/// AVX-512 build has it. n >= 64.
-void realBackwardPreOcts(int32_t n, const double* in, double* a, const double* c) noexcept;
+/// `c` is a cosine table of n/4 entries; n >= 16 kWidth.
+void realBackwardPreLanes(int32_t n, const double* in, double* a, const double* c) noexcept;
 
 } // namespace VORLEN_FFT_ISA
 } // namespace vorlen::fft
