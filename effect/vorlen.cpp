@@ -1,12 +1,9 @@
-// Identity, parameters and the life cycle of the engine's buffers.
+// Identity and parameters of the VST 2.4 effect, and its engine behind them.
 #include "vorlen.h"
 
 #include <cmath>
 #include <limits>
-#include <new>
 
-#include "hop_stages.h"
-#include "smoothing.h"
 #include "text_limit.h"
 
 namespace {
@@ -17,12 +14,6 @@ constexpr VstInt32 kParamSmoothing = 1;
 constexpr VstInt32 kParamTextLimit = 8;
 constexpr VstInt32 kNameLimit = 32;
 constexpr VstInt32 kVendorLimit = 64;
-
-/// A zeroed heap array of `count` elements; throws std::bad_alloc.
-template <typename T>
-T* obtain(int32_t count) {
-    return new T[static_cast<size_t>(count)]();
-}
 
 /// The half-width a host value of the Smoothing parameter stands for, saturated to the
 /// 32-bit range; false for NaN, which has none.
@@ -42,13 +33,6 @@ bool smoothingFromHost(float value, int32_t& halfWidth) noexcept {
     return true;
 }
 
-/// Frees one heap array and forgets it.
-template <typename T>
-void discard(T*& array) noexcept {
-    delete[] array;
-    array = nullptr;
-}
-
 } // namespace
 
 vstVorlen::vstVorlen(audioMasterCallback audioMaster)
@@ -60,66 +44,17 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
     cEffect.uniqueID = kUniqueId;
     cEffect.initialDelay = kLatency;
 
-    try {
-        frameL = obtain<double>(kFrameLength);
-        frameR = obtain<double>(kFrameLength);
-        frameNoise = obtain<double>(kFrameLength);
-        outRingL = obtain<double>(kFrameLength);
-        outRingR = obtain<double>(kFrameLength);
-        window = obtain<double>(kFrameLength);
-        vorlen::makeWindow(window);
+    engine.setMix(ratio.load(std::memory_order_relaxed));
+    engine.setHalfWidth(smoothing.load(std::memory_order_relaxed));
+}
 
-        spectrumL = obtain<ComplexBin>(kFrameLength);
-        spectrumR = obtain<ComplexBin>(kFrameLength);
-        spectrumNoise = obtain<ComplexBin>(kFrameLength);
-        forwardPlanL = makeForwardPlan(frameL, spectrumL);
-        forwardPlanR = makeForwardPlan(frameR, spectrumR);
-        forwardPlanNoise = makeForwardPlan(frameNoise, spectrumNoise);
+vstVorlen::~vstVorlen() = default;
 
-        shapedL = obtain<ComplexBin>(kFrameLength);
-        shapedR = obtain<ComplexBin>(kFrameLength);
-        wetL = obtain<double>(kFrameLength);
-        wetR = obtain<double>(kFrameLength);
-        inversePlanL = makeInversePlan(shapedL, wetL);
-        inversePlanR = makeInversePlan(shapedR, wetR);
-
-        magL = obtain<double>(vorlen::kSpectrumBins);
-        magR = obtain<double>(vorlen::kSpectrumBins);
-        magNoise = obtain<double>(vorlen::kSpectrumBins);
-    } catch (...) {
-        // The destructor does not run for a constructor that throws.
-        release();
-        throw;
+void vstVorlen::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) noexcept {
+    if (inputs == nullptr || outputs == nullptr) {
+        return;
     }
-}
-
-vstVorlen::~vstVorlen() {
-    release();
-}
-
-void vstVorlen::release() noexcept {
-    // A plan never made is all zeros, and releasing null arrays is harmless.
-    releasePlan(forwardPlanL);
-    releasePlan(forwardPlanR);
-    releasePlan(forwardPlanNoise);
-    releasePlan(inversePlanL);
-    releasePlan(inversePlanR);
-    discard(frameL);
-    discard(frameR);
-    discard(frameNoise);
-    discard(window);
-    discard(outRingL);
-    discard(outRingR);
-    discard(spectrumL);
-    discard(spectrumR);
-    discard(spectrumNoise);
-    discard(shapedL);
-    discard(shapedR);
-    discard(wetL);
-    discard(wetR);
-    discard(magL);
-    discard(magR);
-    discard(magNoise);
+    engine.process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
 void vstVorlen::setParameter(VstInt32 index, float value) noexcept {
@@ -128,11 +63,13 @@ void vstVorlen::setParameter(VstInt32 index, float value) noexcept {
         // turn every output sample non-finite and spoil the host's whole mix, so it is ignored.
         if (std::isfinite(value)) {
             ratio.store(value, std::memory_order_relaxed);
+            engine.setMix(value);
         }
     } else if (index == kParamSmoothing) {
         int32_t halfWidth = 0;
         if (smoothingFromHost(value, halfWidth)) {
             smoothing.store(halfWidth, std::memory_order_relaxed);
+            engine.setHalfWidth(halfWidth);
         }
     }
 }
