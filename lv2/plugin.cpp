@@ -34,8 +34,8 @@ bool halfWidthFromPort(float value, int32_t& halfWidth) noexcept {
     if (std::isnan(value)) {
         return false;
     }
-    const float bounded = std::fmin(std::fmax(value, 0.0f),
-                                    static_cast<float>(SpectralEngine::kMaxHalfWidth));
+    const float bounded =
+        std::fmin(std::fmax(value, 0.0f), static_cast<float>(SpectralEngine::kMaxHalfWidth));
     halfWidth = static_cast<int32_t>(bounded + 0.5f);
     return true;
 }

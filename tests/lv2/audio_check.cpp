@@ -5,6 +5,7 @@
 //       found by correlation and must equal DELAY. With any-phase, where the hop grid lies
 //       is found too (a host that ran the plug-in before the file started moves it).
 //   audio_check same A B               A and B must hold identical samples
+//   audio_check join LEFT RIGHT OUT    two mono files as one stereo file
 // Exit status 0 when the check holds, 1 when it fails, 2 on bad use or unreadable files.
 #include <sndfile.h>
 
@@ -110,14 +111,15 @@ long findLag(const Audio& input, const Audio& output, long range) {
     return best;
 }
 
-/// Largest |output(t + delay) - input(t) * gain| over the frames both hold, from
-/// `skip` frames on, with the hop grid shifted by `phase`; also the input's peak there.
+/// Largest |output(t + delay) - input(t) * gain| over the frames both hold, but `skip` frames
+/// at either end, with the hop grid shifted by `phase`; also the input's peak there.
 double dryResidual(const Audio& input, const Audio& output, long delay, long phase, long skip,
                    long step, double& peak) {
     double worst = 0.0;
     peak = 0.0;
-    const long end = std::min(static_cast<long>(input.frames()),
-                              static_cast<long>(output.frames()) - delay);
+    const long end =
+        std::min(static_cast<long>(input.frames()), static_cast<long>(output.frames()) - delay) -
+        skip;
     for (long t = std::max(skip, -delay); t < end; t += step) {
         const double gain = dryGain(static_cast<size_t>(t + delay + phase));
         for (int c = 0; c < 2; ++c) {
@@ -144,7 +146,8 @@ int dry(const char* inPath, const char* outPath, long delay, bool anyPhase) {
     if (lag != delay) {
         return 1;
     }
-    // The first frames after a start hold less than two windows' worth of input.
+    // The first frames after a start hold less than two windows' worth of input, and a host
+    // may fade a region's ends.
     const long skip = 2 * kHop;
     long phase = 0;
     if (anyPhase) {
@@ -161,7 +164,7 @@ int dry(const char* inPath, const char* outPath, long delay, bool anyPhase) {
     double peak = 0.0;
     const double residual = dryResidual(input, output, delay, phase, skip, 1, peak);
     std::printf("largest residual: %.3g (input peak %.3g, %ld frames compared)\n", residual, peak,
-                static_cast<long>(input.frames()) - skip);
+                static_cast<long>(input.frames()) - 2 * skip);
     // Double arithmetic rounded once to float: a few float steps of the largest sample.
     return residual <= 4e-7 * std::max(peak, 1.0) ? 0 : 1;
 }
@@ -189,6 +192,23 @@ int same(const char* aPath, const char* bPath) {
     return differing == 0 ? 0 : 1;
 }
 
+int join(const char* leftPath, const char* rightPath, const char* outPath) {
+    Audio left, right;
+    if (!readAudio(leftPath, left) || !readAudio(rightPath, right)) {
+        return 2;
+    }
+    if (left.channels != 1 || right.channels != 1 || left.frames() != right.frames()) {
+        std::fprintf(stderr, "expected two mono files of one length\n");
+        return 2;
+    }
+    Audio stereo{2, left.rate, std::vector<float>(2 * left.frames())};
+    for (size_t i = 0; i < left.frames(); ++i) {
+        stereo.samples[2 * i] = left.samples[i];
+        stereo.samples[2 * i + 1] = right.samples[i];
+    }
+    return writeAudio(outPath, stereo) ? 0 : 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -202,7 +222,10 @@ int main(int argc, char** argv) {
     if (command == "same" && argc == 4) {
         return same(argv[2], argv[3]);
     }
+    if (command == "join" && argc == 5) {
+        return join(argv[2], argv[3], argv[4]);
+    }
     std::fprintf(stderr, "usage: audio_check make OUT FRAMES | dry IN OUT DELAY [any-phase] | "
-                         "same A B\n");
+                         "same A B | join LEFT RIGHT OUT\n");
     return 2;
 }

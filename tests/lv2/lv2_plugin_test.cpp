@@ -189,11 +189,11 @@ TEST(Lv2AgainstVst, SameOutputSampleForSample) {
         float ratio;
         int halfWidth;
     };
-    for (const Setting& s : {Setting{0.7f, 10}, Setting{1.0f, 0}, Setting{0.3f, 20},
-                             Setting{0.0f, 7}}) {
+    for (const Setting& s :
+         {Setting{0.7f, 10}, Setting{1.0f, 0}, Setting{0.3f, 20}, Setting{0.0f, 7}}) {
         SCOPED_TRACE(::testing::Message() << "ratio " << s.ratio << ", half-width " << s.halfWidth);
-        const Stereo vst = renderVst(input, s.ratio, static_cast<float>(s.halfWidth) / 20.0f, 1234,
-                                     {512});
+        const Stereo vst =
+            renderVst(input, s.ratio, static_cast<float>(s.halfWidth) / 20.0f, 1234, {512});
         for (const std::vector<int>& blocks :
              {std::vector<int>{512}, {1}, {4096}, {3, 1021, 1, 2048, 4999, 17}}) {
             SCOPED_TRACE(::testing::Message() << "first LV2 block " << blocks[0]);

@@ -51,8 +51,8 @@ inline Stereo renderVst(const Stereo& input, float ratio, float smoothing, uint3
     vst_module::seed(effect, seed);
     size_t done = 0;
     for (size_t b = 0; done < input.size(); ++b) {
-        const auto count = std::min<size_t>(static_cast<size_t>(blocks[b % blocks.size()]),
-                                            input.size() - done);
+        const auto count =
+            std::min<size_t>(static_cast<size_t>(blocks[b % blocks.size()]), input.size() - done);
         float* in[2] = {const_cast<float*>(input.left.data() + done),
                         const_cast<float*>(input.right.data() + done)};
         float* out[2] = {output.left.data() + done, output.right.data() + done};
