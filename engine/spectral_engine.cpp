@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <new>
 
 #include "hop_stages.h"
@@ -27,14 +26,9 @@ void discard(T*& array) noexcept {
     array = nullptr;
 }
 
-/// The next white-noise sample, one of the 32768 values -1 + k/16384. The generator is the
-/// C library's and is shared with everything else in the host process that uses it.
-inline double nextNoise() noexcept {
-    // Maps any RAND_MAX onto 0..32767; the identity where RAND_MAX is 32767.
-    const unsigned long long r = static_cast<unsigned long long>(std::rand()) * 32768ULL /
-                                 (static_cast<unsigned long long>(RAND_MAX) + 1ULL);
-    return (static_cast<double>(r) * 3.0517578125e-05) * 2.0 - 1.0;
-}
+/// The default seed of the next engine made in this process. The first engine gets 1, the
+/// seed the C library's generator starts from when nobody seeds it; later ones differ.
+std::atomic<uint32_t> nextDefaultSeed{1};
 
 /// frame[i] = input[i] widened, or silence for an absent channel.
 void takeInput(const float* input, double* frame, int32_t count) noexcept {
@@ -54,7 +48,9 @@ void giveOutput(const double* ring, float* output, int32_t count) noexcept {
 
 } // namespace
 
-SpectralEngine::SpectralEngine() {
+SpectralEngine::SpectralEngine()
+    : seedValue(nextDefaultSeed.fetch_add(1, std::memory_order_relaxed)),
+      noise(seedValue.load(std::memory_order_relaxed)) {
     try {
         frameL = obtain<double>(kFrameLength);
         frameR = obtain<double>(kFrameLength);
@@ -119,9 +115,9 @@ void SpectralEngine::release() noexcept {
 
 void SpectralEngine::setMix(float ratio) noexcept {
     // A NaN or infinite weight would turn every output sample non-finite and spoil the
-    // host's whole mix, so it is ignored.
+    // host's whole mix, so it is ignored; weights outside 0..1 would amplify.
     if (std::isfinite(ratio)) {
-        mixRatio.store(ratio, std::memory_order_relaxed);
+        mixRatio.store(std::clamp(ratio, 0.0f, 1.0f), std::memory_order_relaxed);
     }
 }
 
@@ -129,9 +125,22 @@ void SpectralEngine::setHalfWidth(int32_t bins) noexcept {
     smoothing.store(std::clamp(bins, int32_t{0}, kMaxHalfWidth), std::memory_order_relaxed);
 }
 
-void SpectralEngine::setSeed(uint32_t /*seed*/) noexcept {}
+void SpectralEngine::setSeed(uint32_t seed) noexcept {
+    seedValue.store(seed, std::memory_order_relaxed);
+    seedRequests.fetch_add(1, std::memory_order_release);
+}
 
-void SpectralEngine::reset() noexcept {}
+void SpectralEngine::reset() noexcept {
+    for (double* array : {frameL, frameR, frameNoise, outRingL, outRingR}) {
+        std::fill_n(array, kFrameLength, 0.0);
+    }
+    fillPos = kHopSize;
+    readPos = 0;
+    writePos = kHopSize;
+    // The noise starts over from the seed too, so a clean start sounds as a fresh engine
+    // with the same seed: a host that renders the same passage twice gets the same result.
+    seedRequests.fetch_add(1, std::memory_order_release);
+}
 
 void SpectralEngine::applyWindow(const double* source, double* destination) const noexcept {
     const double* __restrict w = window;
@@ -162,21 +171,26 @@ void SpectralEngine::streamRun(const float* inL, const float* inR, float* outL, 
         return channel != nullptr ? channel + first : nullptr;
     };
     // Every input sample of the run is read before any output sample is written, so a host
-    // processing in place gets the same result as one with separate buffers. Apart, the
-    // conversions vectorise; the noise draws cannot, being calls.
+    // processing in place gets the same result as one with separate buffers. The noise
+    // frame's newer half is drawn at the hop, all at once.
     takeInput(at(inL), frameL + fillPos, count);
     takeInput(at(inR), frameR + fillPos, count);
     giveOutput(outRingL + readPos, at(outL), count);
     giveOutput(outRingR + readPos, at(outR), count);
-    double* __restrict newNoise = frameNoise + fillPos;
-    for (int32_t i = 0; i < count; ++i) {
-        newNoise[i] = nextNoise();
-    }
     readPos = (readPos + count) % kFrameLength;
     fillPos += count;
 }
 
 void SpectralEngine::hop() noexcept {
+    // A seed set since the last hop restarts the sequence for this hop's draws. The draws
+    // fill the frame's newer half as one draw per streamed sample would have, in order.
+    const uint32_t requests = seedRequests.load(std::memory_order_acquire);
+    if (requests != seedsApplied) {
+        seedsApplied = requests;
+        noise.seed(seedValue.load(std::memory_order_relaxed));
+    }
+    noise.fillNoise(frameNoise + kHopSize, kHopSize);
+
     // The transforms window the frames as they read them; the mix windows the dry frames
     // alike, so no windowed copy is ever kept.
     executeWindowedForward(forwardPlanL, window);

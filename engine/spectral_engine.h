@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "fft_plan.h"
+#include "noise_generator.h"
 
 namespace vorlen {
 
@@ -33,17 +34,18 @@ public:
     void process(const float* inL, const float* inR, float* outL, float* outR,
                  int32_t frames) noexcept;
 
-    /// Weight of the shaped noise in the mix (1: noise only); non-finite values are
-    /// ignored. Any thread; acts on the frames mixed at later hops.
+    /// Weight of the shaped noise in the mix (1: noise only), clamped to 0..1; NaN and
+    /// infinities are ignored. Any thread; acts on the frames mixed at later hops.
     void setMix(float ratio) noexcept;
-    /// Half-width of the spectral smoothing in bins, clamped to the range the smoothing is
-    /// defined for. Any thread; acts from the next hop.
+    /// Half-width of the spectral smoothing in bins, clamped to 0..kMaxHalfWidth. Any
+    /// thread; acts from the next hop.
     void setHalfWidth(int32_t bins) noexcept;
-    /// Noise as the C library's generator gives it after srand(seed), from the next hop.
+    /// Noise as the GNU C library's rand() gives it after srand(seed), from the next hop.
+    /// Without a call, each engine of a process takes the next of the seeds 1, 2, 3...
     /// Any thread.
     void setSeed(uint32_t seed) noexcept;
-    /// Clean start: frames, rings and positions as after construction. Never on the audio
-    /// thread, nor while it processes.
+    /// Clean start: frames, rings and positions as after construction, and the noise
+    /// restarted from the last seed. Never on the audio thread, nor while it processes.
     void reset() noexcept;
 
     /// The mix weight last set.
@@ -65,8 +67,13 @@ private:
     void release() noexcept;
 
     // Written on any thread while the audio thread reads them.
-    std::atomic<float> mixRatio{1.0f};  ///< weight of the shaped noise; 1 is noise only
-    std::atomic<int32_t> smoothing{10}; ///< smoothing half-width in bins
+    std::atomic<float> mixRatio{1.0f};     ///< weight of the shaped noise; 1 is noise only
+    std::atomic<int32_t> smoothing{10};    ///< smoothing half-width in bins
+    std::atomic<uint32_t> seedValue;       ///< the seed the noise last started or will start from
+    std::atomic<uint32_t> seedRequests{0}; ///< counts the restarts asked for
+
+    NoiseGenerator noise;      ///< the engine's own white noise; audio thread only
+    uint32_t seedsApplied = 0; ///< seedRequests as the audio thread last acted on it
 
     double* frameL = nullptr;        ///< [0,1024): newer half of the previous frame; rest filling
     double* frameR = nullptr;        ///< as frameL, right channel
