@@ -28,9 +28,14 @@ s:maybe_enable_record(false)
 s:request_roll(ARDOUR.TransportRequestSource.TRS_UI)
 ARDOUR.LuaAPI.usleep(3000000)
 s:request_stop(false, false, ARDOUR.TransportRequestSource.TRS_UI)
-ARDOUR.LuaAPI.usleep(500000)
+-- The take becomes a region once the transport has stopped and the butler has written it.
+for _ = 1, 100 do
+  if not s:transport_rolling() then break end
+  ARDOUR.LuaAPI.usleep(100000)
+end
 track:rec_enable_control():set_value(0, PBD.GroupControlDisposition.NoGroup)
 s:disable_record(false, false)
+ARDOUR.LuaAPI.usleep(1000000)
 
 local region = nil
 for r in track:playlist():region_list():iter() do region = r end
@@ -58,5 +63,8 @@ if not export:set_preset(os.getenv("VORLEN_EXPORT_PRESET")) then fail("no export
 if not export:check_outputs() then fail("nothing to export") end
 if not export:run_export() then fail("the export failed") end
 
-s:save_state("", false, false, false, false, false)
+-- Nothing may hold on to the session's objects once it is closed.
+export, insert, plugin, region, track, tracks = nil, nil, nil, nil, nil, nil
+collectgarbage()
+collectgarbage()
 close_session()

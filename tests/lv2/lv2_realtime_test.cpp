@@ -39,40 +39,43 @@ long callsDuring(Work work) {
 }
 } // namespace
 
+// The replacements must reach the plug-in's library although this build hides symbols.
+#define REPLACEMENT __attribute__((visibility("default")))
+
 // The replacements hand out malloc blocks from operator new and free them in operator
 // delete; once inlined, the compiler sees free() meet new and cannot know they match.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
 
-void* operator new(std::size_t size) {
+REPLACEMENT void* operator new(std::size_t size) {
     count();
     if (void* block = std::malloc(size == 0 ? 1 : size)) {
         return block;
     }
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
+REPLACEMENT void* operator new[](std::size_t size) {
     return ::operator new(size);
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+REPLACEMENT void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     count();
     return std::malloc(size == 0 ? 1 : size);
 }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+REPLACEMENT void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
     return ::operator new(size, tag);
 }
-void operator delete(void* block) noexcept {
+REPLACEMENT void operator delete(void* block) noexcept {
     count();
     std::free(block);
 }
-void operator delete[](void* block) noexcept {
+REPLACEMENT void operator delete[](void* block) noexcept {
     ::operator delete(block);
 }
-void operator delete(void* block, std::size_t) noexcept {
+REPLACEMENT void operator delete(void* block, std::size_t) noexcept {
     ::operator delete(block);
 }
-void operator delete[](void* block, std::size_t) noexcept {
+REPLACEMENT void operator delete[](void* block, std::size_t) noexcept {
     ::operator delete(block);
 }
 
@@ -84,46 +87,46 @@ void* __libc_calloc(std::size_t count, std::size_t size);
 void* __libc_realloc(void* block, std::size_t size);
 void __libc_free(void* block);
 
-void* malloc(std::size_t size) noexcept {
+REPLACEMENT void* malloc(std::size_t size) noexcept {
     count();
     return __libc_malloc(size);
 }
-void* calloc(std::size_t elements, std::size_t size) noexcept {
+REPLACEMENT void* calloc(std::size_t elements, std::size_t size) noexcept {
     count();
     return __libc_calloc(elements, size);
 }
-void* realloc(void* block, std::size_t size) noexcept {
+REPLACEMENT void* realloc(void* block, std::size_t size) noexcept {
     count();
     return __libc_realloc(block, size);
 }
-void free(void* block) noexcept {
+REPLACEMENT void free(void* block) noexcept {
     count();
     __libc_free(block);
 }
 #endif
 
 // Locks, and the C generator whose state glibc guards with a process-wide lock.
-int pthread_mutex_lock(pthread_mutex_t* mutex) noexcept {
+REPLACEMENT int pthread_mutex_lock(pthread_mutex_t* mutex) noexcept {
     count();
     static const auto real = next<int (*)(pthread_mutex_t*)>("pthread_mutex_lock");
     return real(mutex);
 }
-int pthread_mutex_trylock(pthread_mutex_t* mutex) noexcept {
+REPLACEMENT int pthread_mutex_trylock(pthread_mutex_t* mutex) noexcept {
     count();
     static const auto real = next<int (*)(pthread_mutex_t*)>("pthread_mutex_trylock");
     return real(mutex);
 }
-int rand() noexcept {
+REPLACEMENT int rand() noexcept {
     count();
     static const auto real = next<int (*)()>("rand");
     return real();
 }
-long random() noexcept {
+REPLACEMENT long random() noexcept {
     count();
     static const auto real = next<long (*)()>("random");
     return real();
 }
-void srand(unsigned seed) noexcept {
+REPLACEMENT void srand(unsigned seed) noexcept {
     count();
     static const auto real = next<void (*)(unsigned)>("srand");
     real(seed);

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "aeffect.h"
 #include "lv2_host.h"
 
@@ -18,10 +16,12 @@ inline VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, V
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-/// Sets the noise seed of a VST2 instance.
+/// Sets the noise seed of a VST2 instance through its vendor-specific request 'Seed'.
 inline void seed(AEffect* effect, uint32_t value) {
-    (void)effect;
-    std::srand(value);
+    constexpr VstInt32 kSeedRequest = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
+    ASSERT_EQ(effect->dispatcher(effect, effVendorSpecific, kSeedRequest,
+                                 static_cast<VstIntPtr>(value), nullptr, 0.0f),
+              1);
 }
 
 } // namespace vst_module
