@@ -35,7 +35,20 @@ for _ = 1, 100 do
 end
 track:rec_enable_control():set_value(0, PBD.GroupControlDisposition.NoGroup)
 s:disable_record(false, false)
+-- From here on the track plays its take and nothing else: no live input may reach the export.
+track:input():disconnect_all(nil)
+track:monitoring_control():set_value(ARDOUR.MonitorChoice.MonitorDisk,
+                                     PBD.GroupControlDisposition.NoGroup)
+for _ = 1, 100 do
+  if s:record_status() == ARDOUR.Session.RecordState.Disabled
+     and track:rec_enable_control():get_value() == 0 then
+    break
+  end
+  ARDOUR.LuaAPI.usleep(100000)
+end
 ARDOUR.LuaAPI.usleep(1000000)
+print("record state: " .. tostring(s:record_status()) .. ", armed " ..
+      track:rec_enable_control():get_value())
 
 local region = nil
 for r in track:playlist():region_list():iter() do region = r end
@@ -63,8 +76,8 @@ if not export:set_preset(os.getenv("VORLEN_EXPORT_PRESET")) then fail("no export
 if not export:check_outputs() then fail("nothing to export") end
 if not export:run_export() then fail("the export failed") end
 
--- Nothing may hold on to the session's objects once it is closed.
-export, insert, plugin, region, track, tracks = nil, nil, nil, nil, nil, nil
-collectgarbage()
-collectgarbage()
-close_session()
+print("exported")
+-- Leave without closing the session: in Ardour 7.3 tearing a session down after exporting
+-- through a plug-in that reports latency crashes the tool now and then, inside Ardour, after
+-- the export is complete. The file is all this check needs.
+os.exit(0, false)
