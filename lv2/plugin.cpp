@@ -27,16 +27,16 @@ struct Instance {
     float* latency = nullptr;
 };
 
-/// The half-width a Smoothing port value stands for, rounded to the nearest integer as the
-/// VST2 build quantises its parameter; false for NaN, which stands for none. Values beyond
-/// the range are saturated first, since converting them to an integer is undefined.
+/// The half-width a Smoothing port value stands for, rounded to the nearest integer (halves
+/// up, as the VST2 build quantises its parameter); false for NaN, which stands for none. Values
+/// beyond the range are saturated first, since converting them to an integer is undefined.
 bool halfWidthFromPort(float value, int32_t& halfWidth) noexcept {
     if (std::isnan(value)) {
         return false;
     }
     const float bounded =
         std::fmin(std::fmax(value, 0.0f), static_cast<float>(SpectralEngine::kMaxHalfWidth));
-    halfWidth = static_cast<int32_t>(bounded + 0.5f);
+    halfWidth = static_cast<int32_t>(std::lround(bounded));
     return true;
 }
 
