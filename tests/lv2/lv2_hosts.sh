@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The built LV2 bundle in real LV2 tools: the specification's validator, lilv's lv2info and
+# The built LV2 bundle in real LV2 tools: LV2's own validator, lilv's lv2info and
 # lv2apply. One check per call:
 #   lv2_hosts.sh validate BUNDLE
 #   lv2_hosts.sh info BUNDLE
@@ -18,7 +18,7 @@ need() {
   fi
 }
 
-# Our bundle first, then the system's, whose core specification gives the classes' names.
+# Our bundle first, then the system's, whose LV2 core gives the classes' names.
 export LV2_PATH=$(dirname "$bundle"):/usr/lib/lv2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
