@@ -20,6 +20,10 @@ if(TARGET vorlen)
     # The files a user gets, nothing more: an install into a scratch prefix is
     # compared with this list.
     set(installed_files ${VORLEN_INSTALL_PLUGINDIR}/$<TARGET_FILE_NAME:vorlen>)
+    if(TARGET vorlen_lv2)
+      list(APPEND installed_files lib/lv2/vorlen.lv2/$<TARGET_FILE_NAME:vorlen_lv2>
+           lib/lv2/vorlen.lv2/manifest.ttl lib/lv2/vorlen.lv2/vorlen.ttl)
+    endif()
     set(run_render OFF)
     if(TARGET vorlen-render)
       list(APPEND installed_files bin/$<TARGET_FILE_NAME:vorlen-render>)
@@ -34,14 +38,15 @@ if(TARGET vorlen)
   endif()
 endif()
 
-# The package installs into /usr/lib/vst and /usr/bin.
+# The package installs into /usr/lib/vst, /usr/lib/lv2 and /usr/bin.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorlen)
 set(CPACK_PACKAGE_VENDOR "Plomb")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vorlen turns a stereo input into noise that follows the input's spectral envelope.\n\
-A VST 2.4 effect for Linux hosts, and vorlen-render to run audio files through it.")
+A VST 2.4 effect and an LV2 plug-in for Linux hosts, and vorlen-render to run audio\n\
+files through the VST 2.4 effect.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES TRUE)
