@@ -8,6 +8,7 @@
 #include "hop_stages.h"
 #include "smoothing.h"
 #include "text_limit.h"
+#include "vorlen_version.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
     cEffect.numInputs = 2;
     cEffect.numOutputs = 2;
     cEffect.uniqueID = kUniqueId;
+    cEffect.version = VORLEN_VERSION_NUMBER;
     cEffect.initialDelay = kLatency;
 
     try {
