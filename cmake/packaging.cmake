@@ -5,7 +5,20 @@
 
 if(TARGET vorlen)
   if(NOT WIN32)
-    install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright DESTINATION share/doc/vorlen)
+    # The documents a Debian package carries. The changelog's newest entry must
+    # name the project's version.
+    file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/debian/changelog newest LIMIT_COUNT 1)
+    if(NOT newest MATCHES "^vorlen \\(${PROJECT_VERSION}\\) ")
+      message(FATAL_ERROR "cmake/debian/changelog has no entry for ${PROJECT_VERSION} first")
+    endif()
+    set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+    add_custom_command(OUTPUT ${changelog}
+      COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/debian/changelog > ${changelog}
+      DEPENDS ${CMAKE_CURRENT_LIST_DIR}/debian/changelog
+      VERBATIM)
+    add_custom_target(vorlen_changelog ALL DEPENDS ${changelog})
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${changelog}
+            DESTINATION share/doc/vorlen)
   endif()
   # Hosts load the module by path, never link it: no import library, no lib prefix.
   install(TARGETS vorlen LIBRARY DESTINATION ${VORLEN_INSTALL_PLUGINDIR})
@@ -24,7 +37,9 @@ if(TARGET vorlen)
       get_filename_component(name ${page} NAME)
       list(APPEND installed_files share/man/man1/${name})
     endforeach()
-    list(APPEND installed_files share/doc/vorlen/copyright)
+    if(NOT WIN32)
+      list(APPEND installed_files share/doc/vorlen/copyright share/doc/vorlen/changelog.gz)
+    endif()
     # No path of the build machine may end up in what is installed; debugging
     # information would hold them, so only builds without it are checked.
     set(check_paths OFF)
@@ -49,8 +64,9 @@ set(CPACK_PACKAGE_NAME vorlen)
 set(CPACK_PACKAGE_VENDOR "Plomb")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Vorlen turns a stereo input into noise that follows the input's spectral envelope.\n\
-A VST 2.4 effect for Linux hosts, and vorlen-render to run audio files through it.")
+    "Vorlen turns a stereo input into noise that follows the input's spectral\n\
+envelope. A VST 2.4 effect for Linux hosts, with vorlen-render to run audio\n\
+files through it and vorlen-validate to check VST 2.4 plug-ins.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES TRUE)
