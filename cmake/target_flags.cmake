@@ -11,15 +11,6 @@ add_library(vorlen_deterministic_math INTERFACE)
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   target_compile_options(vorlen_deterministic_math INTERFACE -ffp-contract=off)
 endif()
-# GCC before 13, vectorising for a processor with FMA (-march=x86-64-v3 or
-# native), still turns complex products into fused multiply-add-subtracts
-# whatever -ffp-contract says: the portable transforms then lose their bits.
-# Nothing here wants a fusion it does not write itself; the sources that fuse on
-# purpose ask for -mfma of their own, which comes later on the command line.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13
-   AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86|i[3-6]86|AMD64|amd64|x86_64)$")
-  target_compile_options(vorlen_deterministic_math INTERFACE -mno-fma)
-endif()
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND CMAKE_SIZEOF_VOID_P EQUAL 4
    AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86|i[3-6]86|AMD64|amd64|x86_64)$")
