@@ -411,14 +411,20 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    const Comparison check = comparePeer();
-    std::printf("Vorlen against the FFTW peer on 8192 samples: output peak %.3g, largest "
-                "difference %.3g\n",
-                check.peak, check.difference);
-    registerBenchmarks();
     vorlen::bench::FastestReporter reporter;
+    {
+        const vorlen::bench::NotesToStderr notes(reporter.console());
+        const Comparison check = comparePeer();
+        std::printf("Vorlen against the FFTW peer on 8192 samples: output peak %.3g, largest "
+                    "difference %.3g\n",
+                    check.peak, check.difference);
+    }
+    registerBenchmarks();
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    printSummary(reporter);
+    {
+        const vorlen::bench::NotesToStderr notes(reporter.console());
+        printSummary(reporter);
+    }
     benchmark::Shutdown();
     return 0;
 }

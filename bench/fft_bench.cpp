@@ -262,7 +262,10 @@ int main(int argc, char** argv) {
     registerBenchmarks();
     vorlen::bench::FastestReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    printRatios(reporter);
+    {
+        const vorlen::bench::NotesToStderr notes(reporter.console());
+        printRatios(reporter);
+    }
     benchmark::Shutdown();
     return 0;
 }

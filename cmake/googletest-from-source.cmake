@@ -15,9 +15,13 @@ function(vorlen_provide_googletest method package_name)
                           "install libgtest-dev and libgmock-dev (scripts/deps)")
     endif()
     set(INSTALL_GTEST OFF)
-    # GoogleTest is not ours to hold to our warning flags (-Werror included).
+    # GoogleTest is not ours to hold to our warning flags (-Werror included);
+    # it keeps the target's code generation flags (-Wa, passes one).
     get_directory_property(options COMPILE_OPTIONS)
-    set_directory_properties(PROPERTIES COMPILE_OPTIONS "")
+    set(gtest_options ${options})
+    list(FILTER gtest_options EXCLUDE REGEX "^-W([^a]|a[^,])")
+    set_directory_properties(PROPERTIES COMPILE_OPTIONS "${gtest_options}")
+    set(CMAKE_COMPILE_WARNING_AS_ERROR OFF)
     add_subdirectory(${VORLEN_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/_deps/googletest
                      EXCLUDE_FROM_ALL)
     set_directory_properties(PROPERTIES COMPILE_OPTIONS "${options}")

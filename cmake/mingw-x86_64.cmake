@@ -2,13 +2,7 @@
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(VORLEN_MINGW_TRIPLE x86_64-w64-mingw32)
 set(VORLEN_MINGW_WINE wine64)
-
-# The effect picks an AVX path at run time. 64-bit Windows keeps the stack
-# aligned to 16 bytes only, and GCC on this target still spills 32-byte AVX
-# vectors with aligned moves, which fault on such a stack. The assembler writes
-# every aligned vector move in its unaligned form instead, which costs nothing
-# on aligned data on any processor with AVX.
-set(CMAKE_C_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
-set(CMAKE_CXX_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
+# The effect picks an AVX path at run time; how its vector spills survive
+# 64-bit Windows' 16-byte stack alignment is in cmake/target_flags.cmake.
 
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

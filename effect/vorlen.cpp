@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "text_limit.h"
+#include "vorlen_version.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
     cEffect.numInputs = 2;
     cEffect.numOutputs = 2;
     cEffect.uniqueID = kUniqueId;
+    cEffect.version = VORLEN_VERSION_NUMBER;
     cEffect.initialDelay = kLatency;
 
     engine.setMix(ratio.load(std::memory_order_relaxed));

@@ -42,6 +42,9 @@ public:
     std::vector<RecordedCall> calls() const {
         int count = 0;
         const RecordedCall* first = calls_(&count);
+        if (first == nullptr || count <= 0) {
+            return {};
+        }
         return std::vector<RecordedCall>(first, first + count);
     }
     /// The opcodes of calls(), host answers negated.

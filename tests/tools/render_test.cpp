@@ -1,6 +1,7 @@
 // vorlen-render as a user runs it: the files it writes must hold exactly what
 // the plug-in computes, lined up with the input, and bad input must be
 // refused without leaving anything behind.
+#include <fcntl.h>
 #include <sndfile.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "plugin_instance.h"
@@ -43,6 +45,23 @@ struct RunResult {
     std::string errors; ///< everything it wrote to stderr
 };
 
+/// The emulator command that runs the tool in a cross build, words split at '|'; empty when the
+/// tool runs natively.
+std::vector<std::string> launcherWords() {
+#ifdef VORLEN_TOOL_LAUNCHER
+    std::vector<std::string> words;
+    std::string_view rest = VORLEN_TOOL_LAUNCHER;
+    while (!rest.empty()) {
+        const std::size_t bar = rest.find('|');
+        words.emplace_back(rest.substr(0, bar));
+        rest = bar == std::string_view::npos ? std::string_view{} : rest.substr(bar + 1);
+    }
+    return words;
+#else
+    return {};
+#endif
+}
+
 /// A fresh folder per test, removed afterwards.
 class RenderTest : public ::testing::Test {
 protected:
@@ -59,19 +78,25 @@ protected:
     RunResult run(const std::vector<std::string>& args) const {
         const std::string errorsPath =
             (dir_.parent_path() / (dir_.filename().string() + ".err")).string();
+        // Everything the child needs is made before the fork: after it, the child only
+        // calls what is safe there.
+        std::vector<std::string> words = launcherWords();
+        words.push_back(VORLEN_RENDER_PATH);
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
         const pid_t child = fork();
         if (child == 0) {
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(VORLEN_RENDER_PATH));
-            for (const std::string& arg : args) {
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            }
-            argv.push_back(nullptr);
-            if (freopen("/dev/null", "w", stdout) == nullptr ||
-                freopen(errorsPath.c_str(), "w", stderr) == nullptr) {
+            const int quiet = open("/dev/null", O_WRONLY);
+            const int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (quiet < 0 || errors < 0 || dup2(quiet, STDOUT_FILENO) < 0 ||
+                dup2(errors, STDERR_FILENO) < 0) {
                 _exit(127);
             }
-            execv(VORLEN_RENDER_PATH, argv.data());
+            execv(argv[0], argv.data());
             _exit(127);
         }
         RunResult result;

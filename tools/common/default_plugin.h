@@ -5,9 +5,9 @@
 
 namespace vorlen::tools {
 
-/// The plug-in to load by default: `../lib/vst/vorlen.so` next to the running
-/// program when it exists (an installed copy), else the one built alongside
-/// this program. Empty when neither is known.
+/// The plug-in to load by default: `../lib/vst/vorlen.so` beside the running
+/// program's folder when it exists (an installed copy), else the one built
+/// alongside this program in the build tree. Empty when neither is there.
 std::string defaultPluginPath();
 
 } // namespace vorlen::tools

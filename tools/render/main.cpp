@@ -17,6 +17,7 @@
 #include "sound_file.h"
 #include "stream_renderer.h"
 #include "tool_error.h"
+#include "vorlen_version.h"
 
 namespace vorlen::render {
 namespace {
@@ -208,6 +209,10 @@ int run(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
     if (options.help) {
         std::fputs(usageText().c_str(), stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("vorlen-render (Vorlen) %s\n", VORLEN_VERSION_STRING);
         return kExitOk;
     }
     installSignalHandlers();

@@ -84,6 +84,9 @@ Options parseOptions(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             noValue();
             options.help = true;
+        } else if (arg == "--version") {
+            noValue();
+            options.version = true;
         } else if (arg == "--info") {
             noValue();
             options.info = true;
@@ -153,6 +156,7 @@ Options:
   --out-dir DIR            folder for the demo files (default: demo)
   --info                   describe the plug-in and its parameters, then exit
   --help                   show this text
+  --version                show the program's version
 
 Exit status: 0 on success, 2 for unusable input, options or plug-in,
 1 when rendering fails, 130 when interrupted.

@@ -27,6 +27,7 @@ struct Options {
     std::optional<unsigned> seed;
     bool info = false;
     bool help = false;
+    bool version = false;
 };
 
 /// Largest block the tool hands the plug-in at once.

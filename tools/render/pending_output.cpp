@@ -17,14 +17,17 @@ PendingOutput::PendingOutput(std::string target) : target_(std::move(target)) {
     const std::filesystem::path path(target_);
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     // A dot name keeps the unfinished file out of the way of file browsers.
-    temporary_ = (folder / ("." + path.filename().string() + ".partial-XXXXXX")).string();
-    std::vector<char> name(temporary_.begin(), temporary_.end());
-    name.push_back('\0');
-    fd_ = mkstemp(name.data());
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".partial-XXXXXX";
+    temporary_ = (folder / name).string();
+    std::vector<char> pattern(temporary_.begin(), temporary_.end());
+    pattern.push_back('\0');
+    fd_ = mkstemp(pattern.data());
     if (fd_ < 0) {
         throw badInput("cannot write into '" + folder.string() + "': " + std::strerror(errno));
     }
-    temporary_ = name.data();
+    temporary_ = pattern.data();
     // mkstemp makes the file private; the result should get the usual permissions.
     const mode_t mask = umask(0);
     umask(mask);

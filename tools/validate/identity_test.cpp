@@ -68,7 +68,7 @@ Outcome testParameters(const tools::PluginLibrary& library) {
         if (!name.ok() || !label.ok()) {
             return failure(which + " name " + name.describe() + ", label " + label.describe());
         }
-        detail += " " + name.describe() + " [" + label.text + "]";
+        detail.append(" ").append(name.describe()).append(" [").append(label.text).append("]");
 
         const float initial = instance->getParameter(p);
         for (const float value : {0.0f, 0.5f, 1.0f}) {

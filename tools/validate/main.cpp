@@ -9,14 +9,16 @@
 #include "default_plugin.h"
 #include "plugin_library.h"
 #include "validator_tests.h"
+#include "vorlen_version.h"
 
 namespace {
 
 void printUsage(const char* program) {
     std::printf("usage: %s [--only TEST]... [--list] [PLUGIN]\n"
+                "       %s --help | --version\n"
                 "Loads PLUGIN (default: the Vorlen plug-in built with this program) and runs\n"
                 "every test, or those named with --only. Exits non-zero if any test fails.\n",
-                program);
+                program, program);
 }
 
 } // namespace
@@ -37,6 +39,9 @@ int main(int argc, char** argv) {
             list = true;
         } else if (arg == "-h" || arg == "--help") {
             printUsage(argv[0]);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("vorlen-validate (Vorlen) %s\n", VORLEN_VERSION_STRING);
             return 0;
         } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
             path = arg;
