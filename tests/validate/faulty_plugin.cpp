@@ -2,8 +2,11 @@
 // variable VORLEN_FAULT, for proving that the validator catches what it claims to catch.
 // Without a fault it passes every test, which shows that the validator assumes nothing
 // peculiar to Vorlen. One library serves every fault so that the build compiles it once.
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -20,6 +23,10 @@ enum class Fault {
     none,
     allocates,           ///< heap allocation inside processReplacing
     locks,               ///< a mutex inside processReplacing
+    usesRand,            ///< the C library's rand, which takes a process-wide lock
+    staleAfterResume,    ///< an echo whose memory survives suspend and resume
+    crashes,             ///< a segmentation fault for one opcode and index no host sends
+    hangs,               ///< spins for ever on one block size
     poisonedByAudio,     ///< a filter state that keeps a NaN forever
     poisonedByParameter, ///< a parameter smoother that keeps a NaN target forever
     mutesAfterBadInput,  ///< "protects" the host by muting for good
@@ -36,6 +43,10 @@ Fault faultFromEnvironment() {
     constexpr std::pair<std::string_view, Fault> kNames[] = {
         {"allocates", Fault::allocates},
         {"locks", Fault::locks},
+        {"uses_rand", Fault::usesRand},
+        {"stale_after_resume", Fault::staleAfterResume},
+        {"crashes", Fault::crashes},
+        {"hangs", Fault::hangs},
         {"poisoned_by_audio", Fault::poisonedByAudio},
         {"poisoned_by_parameter", Fault::poisonedByParameter},
         {"mutes_after_bad_input", Fault::mutesAfterBadInput},
@@ -73,6 +84,14 @@ public:
             mutex.lock();
             mutex.unlock();
         }
+        if (fault == Fault::usesRand) {
+            sink = reinterpret_cast<float*>(static_cast<std::intptr_t>(std::rand()));
+        }
+        if (fault == Fault::hangs && frames == 1000) {
+            for (;;) {
+                spins = spins + 1;
+            }
+        }
         const float target = currentGain();
         for (VstInt32 i = 0; i < frames; ++i) {
             smoothedGain = 0.999f * smoothedGain + 0.001f * target;
@@ -86,10 +105,33 @@ public:
                     y = muted ? 0.0f : y;
                 } else if (fault == Fault::subnormalOutput) {
                     y *= 1e-39f;
+                } else if (fault == Fault::staleAfterResume) {
+                    float& delayed = echo[c][echoPosition];
+                    const float input = y;
+                    y += 0.5f * delayed;
+                    delayed = input;
                 }
                 outputs[c][i] = y;
             }
+            echoPosition = (echoPosition + 1) % kEchoFrames;
         }
+    }
+
+    void resume() noexcept override {
+        // A sound plug-in starts clean; only the stale fault keeps its memory.
+        memory[0] = memory[1] = 0.0f;
+        muted = false;
+        if (fault != Fault::staleAfterResume) {
+            std::fill(&echo[0][0], &echo[0][0] + 2 * kEchoFrames, 0.0f);
+        }
+    }
+
+    VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                         float opt) noexcept override {
+        if (fault == Fault::crashes && opcode == effGetTailSize && index == -1) {
+            std::raise(SIGSEGV);
+        }
+        return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
     }
 
     void setParameter(VstInt32 index, float value) noexcept override {
@@ -145,6 +187,10 @@ private:
     std::mutex mutex;
     float* volatile sink = nullptr;
     float* leaked = nullptr;
+    static constexpr int kEchoFrames = 1000;
+    float echo[2][kEchoFrames] = {};
+    int echoPosition = 0;
+    volatile unsigned spins = 0;
 };
 
 } // namespace

@@ -31,6 +31,7 @@ struct SharedReport {
 
 SharedReport* shared = nullptr;
 bool insideChild = false;
+bool inProcess = false;
 
 SharedReport* sharedReport() {
     if (shared == nullptr) {
@@ -112,8 +113,17 @@ void noteStep(const char* format, ...) noexcept {
     va_end(arguments);
 }
 
+void runChecksInProcess() noexcept {
+    inProcess = true;
+}
+
 Outcome runIsolated(const std::function<Outcome(const tools::PluginLibrary&)>& check,
                     const std::string& path, int timeoutSeconds) {
+    if (inProcess) {
+        std::string error;
+        const auto library = tools::PluginLibrary::load(path, error);
+        return library ? check(*library) : failure(error);
+    }
     SharedReport* report = sharedReport();
     if (report == nullptr) {
         return failure(std::string("cannot share memory with a child: ") + std::strerror(errno));
@@ -142,7 +152,9 @@ Outcome runIsolated(const std::function<Outcome(const tools::PluginLibrary&)>& c
         }
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        if (now.tv_sec - start.tv_sec >= timeoutSeconds) {
+        const long long elapsedMs = (now.tv_sec - start.tv_sec) * 1000LL +
+                                    (now.tv_nsec - start.tv_nsec) / 1000000LL;
+        if (elapsedMs >= timeoutSeconds * 1000LL) {
             hung = true;
             kill(-child, SIGKILL);
             kill(child, SIGKILL);

@@ -18,6 +18,9 @@ void noteStep(const char* format, ...) noexcept __attribute__((format(printf, 1,
 /// failure `error` says why (the loader's reason, or the signal that ended the child).
 bool probeLoad(const std::string& path, int timeoutSeconds, std::string& error);
 
+/// Runs every later check in this process instead, with no time limit: for a debugger.
+void runChecksInProcess() noexcept;
+
 /// Forks, loads the plug-in at `path` afresh in the child and runs `check` there, killing
 /// the child after `timeoutSeconds`. A crash, a hang, an exit without a verdict or a
 /// sanitizer report after it are failures that say what happened and the last step noted.

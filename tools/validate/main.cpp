@@ -16,11 +16,13 @@ constexpr int kDefaultTimeoutSeconds = 120;
 
 void printUsage(std::FILE* out, const char* program) {
     std::fprintf(out,
-                 "usage: %s [--only TEST]... [--timeout SECONDS] [--list] [PLUGIN]\n"
+                 "usage: %s [--only TEST]... [--timeout SECONDS] [--in-process] [--list] [PLUGIN]\n"
                  "Loads PLUGIN (default: the Vorlen plug-in built with this program) and runs\n"
                  "every test, or those named with --only, each in a process of its own that\n"
                  "may take at most SECONDS (default %d). Exits 0 if every test passes, 1 if\n"
-                 "any fails, 2 if the plug-in cannot be loaded or the arguments are wrong.\n",
+                 "any fails, 2 if the plug-in cannot be loaded or the arguments are wrong.\n"
+                 "--in-process runs the tests in this process without a time limit, for a\n"
+                 "debugger: a crash then ends the run.\n",
                  program, kDefaultTimeoutSeconds);
 }
 
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "%s: --timeout wants whole seconds, 1..86400\n", argv[0]);
                 return 2;
             }
+        } else if (arg == "--in-process") {
+            runChecksInProcess();
         } else if (arg == "--list") {
             list = true;
         } else if (arg == "-h" || arg == "--help") {

@@ -1,6 +1,7 @@
 #include <array>
 #include <cmath>
 
+#include "isolated_check.h"
 #include "stream.h"
 #include "validator_tests.h"
 
@@ -22,13 +23,16 @@ Outcome testProcessing(const tools::PluginLibrary& library, float sampleRate) {
     }
     WhiteNoise noise(static_cast<std::uint32_t>(sampleRate));
     for (const int block : kBlockSizes) {
+        noteStep("changing the block size to %d", block);
         stream->changeBlockSize(block);
+        noteStep("processing in blocks of %d", block);
         SampleScan scan;
         stream->processNoise(noise, kFramesPerBlockSize, block, &scan);
         if (!scan.clean()) {
             return failure("block size " + std::to_string(block) + ": " + scan.describe());
         }
     }
+    noteStep("processing in place");
     // Hosts may hand the same buffer in and out.
     stream->buffers().processInPlace(true);
     SampleScan scan;
