@@ -20,6 +20,7 @@ std::vector<ValidatorTest> allTests() {
                          }});
     }
     tests.push_back({"automation", contract, testAutomation});
+    tests.push_back({"host-calls", contract, testHostCalls});
     tests.push_back({"resume", contract, testResume});
     tests.push_back({"audio-thread", contract, testAudioThread});
     tests.push_back({"threads", contract, testThreads});

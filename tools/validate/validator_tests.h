@@ -59,6 +59,8 @@ Outcome testBadAudio(const tools::PluginLibrary& library);
 Outcome testDispatcherSweep(const tools::PluginLibrary& library);
 /// No heap call, no lock and no futex on the processing thread inside processReplacing.
 Outcome testAudioThread(const tools::PluginLibrary& library);
+/// Capability questions, programs, chunks saved and restored, events, start and stop.
+Outcome testHostCalls(const tools::PluginLibrary& library);
 /// Audio in, suspend, resume, silence in: nothing from before the suspension comes out.
 Outcome testResume(const tools::PluginLibrary& library);
 /// Parameters and texts hammered from a second thread while the first processes.
