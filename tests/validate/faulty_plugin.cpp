@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <new>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "audioeffectx.h"
@@ -24,6 +26,7 @@ enum class Fault {
     allocates,           ///< heap allocation inside processReplacing
     locks,               ///< a mutex inside processReplacing
     usesRand,            ///< the C library's rand, which takes a process-wide lock
+    wakesAThread,        ///< signals a worker through a condition variable: a futex call
     staleAfterResume,    ///< an echo whose memory survives suspend and resume
     crashes,             ///< a segmentation fault for one opcode and index no host sends
     hangs,               ///< spins for ever on one block size
@@ -44,6 +47,7 @@ Fault faultFromEnvironment() {
         {"allocates", Fault::allocates},
         {"locks", Fault::locks},
         {"uses_rand", Fault::usesRand},
+        {"wakes_a_thread", Fault::wakesAThread},
         {"stale_after_resume", Fault::staleAfterResume},
         {"crashes", Fault::crashes},
         {"hangs", Fault::hangs},
@@ -70,6 +74,14 @@ public:
         if (fault == Fault::leaks) {
             leaked = new (std::nothrow) float[4096]; // never released
         }
+        if (fault == Fault::wakesAThread) {
+            worker = std::thread([this] {
+                std::unique_lock<std::mutex> lock(workerMutex);
+                while (!stopWorker) {
+                    workToDo.wait(lock);
+                }
+            });
+        }
         setNumInputs(2);
         setNumOutputs(2);
         setUniqueID(VST_FOURCC('f', 'l', 't', 'y'));
@@ -83,6 +95,9 @@ public:
         if (fault == Fault::locks) {
             mutex.lock();
             mutex.unlock();
+        }
+        if (fault == Fault::wakesAThread) {
+            workToDo.notify_one();
         }
         if (fault == Fault::usesRand) {
             sink = reinterpret_cast<float*>(static_cast<std::intptr_t>(std::rand()));
@@ -114,6 +129,17 @@ public:
                 outputs[c][i] = y;
             }
             echoPosition = (echoPosition + 1) % kEchoFrames;
+        }
+    }
+
+    ~FaultyGain() override {
+        if (worker.joinable()) {
+            {
+                std::lock_guard<std::mutex> lock(workerMutex);
+                stopWorker = true;
+            }
+            workToDo.notify_one();
+            worker.join();
         }
     }
 
@@ -191,6 +217,10 @@ private:
     float echo[2][kEchoFrames] = {};
     int echoPosition = 0;
     volatile unsigned spins = 0;
+    std::mutex workerMutex;
+    std::condition_variable workToDo;
+    bool stopWorker = false;
+    std::thread worker;
 };
 
 } // namespace

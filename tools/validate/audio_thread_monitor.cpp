@@ -75,8 +75,8 @@ void endAudioCall() noexcept {
 }
 
 AudioThreadCounts audioThreadCounts() noexcept {
-    return {allocationCount.load(), releaseCount.load(), lockCount.load(),
-            libraryLockCount.load(),  futexCount.load(),   firstLibraryCall.load()};
+    return {allocationCount.load(),  releaseCount.load(), lockCount.load(),
+            libraryLockCount.load(), futexCount.load(),   firstLibraryCall.load()};
 }
 
 void resetAudioThreadCounts() noexcept {

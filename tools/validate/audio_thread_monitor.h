@@ -32,9 +32,9 @@ AudioThreadCounts audioThreadCounts() noexcept;
 /// Starts counting afresh.
 void resetAudioThreadCounts() noexcept;
 /// Traps every futex system call of the calling thread for the rest of its life, counting
-/// those made inside beginAudioCall..endAudioCall. A trapped call is not made: the thread
-/// must do nothing but audio calls from then on and be discarded afterwards. Returns false
-/// where this cannot be done (no seccomp, a processor this does not know).
+/// those made inside beginAudioCall..endAudioCall, then making them. The filter cannot be
+/// removed: use a thread of its own and discard it afterwards. Returns false where this
+/// cannot be done (no seccomp, a processor this does not know, ThreadSanitizer).
 bool watchFutexOnThisThread() noexcept;
 /// Installs the sanitizer allocator hooks where a sanitizer owns malloc; idempotent.
 /// Returns false when the allocator cannot be observed in this build.

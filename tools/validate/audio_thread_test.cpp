@@ -1,12 +1,11 @@
 // The audio thread may neither allocate nor wait on a lock: not a mutex of its own, not a
 // lock inside the C library (rand's generator, stdio streams, time zones, locales), not any
 // wait the kernel sees as a futex.
-#include <atomic>
-#include <functional>
+#include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <new>
-#include <sched.h>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -32,56 +31,74 @@ std::string describe(const AudioThreadCounts& counts, bool futexWatched) {
     return text;
 }
 
-/// A thread that runs one job at a time for another, handing over through spinning
-/// atomics rather than a condition variable, so that it makes no futex call of its own.
+/// A thread that runs one job at a time for another. The hand-over goes through pipes,
+/// whose blocking reads are not futex waits, so that the thread makes no futex call of its
+/// own and still sleeps rather than spins while it waits (which, on a loaded machine, would
+/// slow every hand-over to the scheduler's time slice).
 class AudioThread {
 public:
-    AudioThread()
-        : thread_([this] {
-              futexWatched_ = watchFutexOnThisThread();
-              ready_.store(true, std::memory_order_release);
-              for (;;) {
-                  while (!pending_.load(std::memory_order_acquire)) {
-                      sched_yield();
-                  }
-                  if (quit_) {
-                      return;
-                  }
-                  job_();
-                  pending_.store(false, std::memory_order_release);
-              }
-          }) {
-        while (!ready_.load(std::memory_order_acquire)) {
-            sched_yield();
+    AudioThread() {
+        if (pipe(toAudio_) != 0 || pipe(fromAudio_) != 0) {
+            return;
         }
+        thread_ = std::thread([this] {
+            futexWatched_ = watchFutexOnThisThread();
+            signal(fromAudio_[1]);
+            while (wait(toAudio_[0]) && !quit_) {
+                job_();
+                signal(fromAudio_[1]);
+            }
+        });
+        working_ = wait(fromAudio_[0]);
     }
     ~AudioThread() {
-        quit_ = true;
-        pending_.store(true, std::memory_order_release);
-        thread_.join();
+        if (thread_.joinable()) {
+            quit_ = true;
+            signal(toAudio_[1]);
+            thread_.join();
+        }
+        for (const int end : {toAudio_[0], toAudio_[1], fromAudio_[0], fromAudio_[1]}) {
+            if (end >= 0) {
+                close(end);
+            }
+        }
     }
     AudioThread(const AudioThread&) = delete;
     AudioThread& operator=(const AudioThread&) = delete;
 
+    /// Whether the thread runs and takes jobs.
+    bool working() const noexcept { return working_; }
     /// Runs `job` on the thread and waits for it.
     template <typename Job>
     void run(Job&& job) {
         job_ = std::forward<Job>(job);
-        pending_.store(true, std::memory_order_release);
-        while (pending_.load(std::memory_order_acquire)) {
-            sched_yield();
-        }
+        signal(toAudio_[1]);
+        working_ = working_ && wait(fromAudio_[0]);
     }
     /// Whether its futex calls are trapped and counted.
     bool futexWatched() const noexcept { return futexWatched_; }
 
 private:
+    static void signal(int end) noexcept {
+        const char byte = 1;
+        while (write(end, &byte, 1) < 0 && errno == EINTR) {
+        }
+    }
+    static bool wait(int end) noexcept {
+        char byte = 0;
+        ssize_t got = 0;
+        while ((got = read(end, &byte, 1)) < 0 && errno == EINTR) {
+        }
+        return got == 1;
+    }
+
+    int toAudio_[2] = {-1, -1};
+    int fromAudio_[2] = {-1, -1};
     std::function<void()> job_;
-    std::atomic<bool> pending_{false};
-    std::atomic<bool> ready_{false};
     bool quit_ = false;
     bool futexWatched_ = false;
-    std::thread thread_; // last: it starts in the constructor and reads the members above
+    bool working_ = false;
+    std::thread thread_;
 };
 
 // A monitor that sees nothing would pass every plug-in: prove that it sees each kind.
@@ -129,6 +146,9 @@ Outcome testAudioThread(const tools::PluginLibrary& library) {
         return failure("this build cannot observe the allocator");
     }
     AudioThread audio;
+    if (!audio.working()) {
+        return failure("cannot start the processing thread");
+    }
     if (const std::string blind = monitorBlindSpot(audio); !blind.empty()) {
         return failure(blind);
     }

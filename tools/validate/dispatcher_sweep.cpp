@@ -1,8 +1,8 @@
 #include <array>
 #include <climits>
 #include <cstdint>
-#include <random>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "guarded_text.h"
@@ -55,11 +55,13 @@ Outcome testDispatcherSweep(const tools::PluginLibrary& library) {
     std::mt19937 bytes(70);
     const VstInt32 params = instance.effect()->numParams;
     // Indices and values no host sends, around the edges a plug-in is likely to test.
-    const std::array<VstInt32, 6> sweepIndices = {0,      -1,         1,
-                                                  params, INT32_MIN, INT32_MAX};
-    const std::array<VstIntPtr, 6> sweepValues = {
-        0, -1, 1, static_cast<VstIntPtr>(kSweepBufferBytes), std::numeric_limits<VstIntPtr>::min(),
-        std::numeric_limits<VstIntPtr>::max()};
+    const std::array<VstInt32, 6> sweepIndices = {0, -1, 1, params, INT32_MIN, INT32_MAX};
+    const std::array<VstIntPtr, 6> sweepValues = {0,
+                                                  -1,
+                                                  1,
+                                                  static_cast<VstIntPtr>(kSweepBufferBytes),
+                                                  std::numeric_limits<VstIntPtr>::min(),
+                                                  std::numeric_limits<VstIntPtr>::max()};
     int calls = 0;
     for (VstInt32 opcode = kFirstOpcode; opcode <= kLastOpcode; ++opcode) {
         if (opcode == effClose) {
@@ -117,8 +119,9 @@ Outcome testDispatcherSweep(const tools::PluginLibrary& library) {
             }
         }
     }
-    return {true, std::to_string(calls) + " calls, zeroed and arbitrary buffers, opcodes " + std::to_string(kFirstOpcode) + ".." +
-                      std::to_string(kLastOpcode) + ", text limits held"};
+    return {true, std::to_string(calls) + " calls, zeroed and arbitrary buffers, opcodes " +
+                      std::to_string(kFirstOpcode) + ".." + std::to_string(kLastOpcode) +
+                      ", text limits held"};
 }
 
 } // namespace vorlen::validate

@@ -15,9 +15,9 @@ namespace {
 
 // The event list as hosts lay it out: a count, a reserved word, then pointers to events.
 struct MidiEvent {
-    VstInt32 type = 1;                  // a MIDI event
-    VstInt32 byteSize = 32;             // the size of this record
-    VstInt32 deltaFrames = 0;           // offset into the next block
+    VstInt32 type = 1;        // a MIDI event
+    VstInt32 byteSize = 32;   // the size of this record
+    VstInt32 deltaFrames = 0; // offset into the next block
     VstInt32 flags = 0;
     VstInt32 noteLength = 0;
     VstInt32 noteOffset = 0;
@@ -59,8 +59,9 @@ Outcome testHostCalls(const tools::PluginLibrary& library) {
     std::string detail;
 
     noteStep("effCanDo");
-    const char* const questions[] = {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents",
-                                     "bypass", "offline", "noRealTime"};
+    const char* const questions[] = {"receiveVstEvents", "receiveVstMidiEvent",
+                                     "sendVstEvents",    "bypass",
+                                     "offline",          "noRealTime"};
     for (const char* question : questions) {
         const VstIntPtr answer = canDo(instance, question);
         if (answer < -1 || answer > 1) {
@@ -88,8 +89,7 @@ Outcome testHostCalls(const tools::PluginLibrary& library) {
             return failure("effSetProgram " + std::to_string(program) + ", then effGetProgram " +
                            std::to_string(current));
         }
-        const GuardedText name =
-            askGuardedText(instance, effGetProgramName, 0, kProgramNameLimit);
+        const GuardedText name = askGuardedText(instance, effGetProgramName, 0, kProgramNameLimit);
         const GuardedText indexed =
             askGuardedText(instance, effGetProgramNameIndexed, program, kProgramNameLimit);
         if (!name.ok() || !indexed.ok()) {
@@ -127,11 +127,11 @@ Outcome testHostCalls(const tools::PluginLibrary& library) {
             instance.dispatch(effSetChunk, isProgram, size, copy.empty() ? nullptr : copy.data());
             for (VstInt32 p = 0; p < record.numParams; ++p) {
                 const float restored = instance.getParameter(p);
-                if (size > 0 && !(std::fabs(restored - saved[static_cast<std::size_t>(p)]) <=
-                                  1e-6f)) {
-                    return failure(std::string(what) + " restored parameter " +
-                                   std::to_string(p) + " as " + std::to_string(restored) +
-                                   ", saved as " + std::to_string(saved[p]));
+                if (size > 0 &&
+                    !(std::fabs(restored - saved[static_cast<std::size_t>(p)]) <= 1e-6f)) {
+                    return failure(std::string(what) + " restored parameter " + std::to_string(p) +
+                                   " as " + std::to_string(restored) + ", saved as " +
+                                   std::to_string(saved[p]));
                 }
             }
             if (std::string fault = processFinite(*stream, noise, what); !fault.empty()) {

@@ -152,8 +152,8 @@ Outcome runIsolated(const std::function<Outcome(const tools::PluginLibrary&)>& c
         }
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        const long long elapsedMs = (now.tv_sec - start.tv_sec) * 1000LL +
-                                    (now.tv_nsec - start.tv_nsec) / 1000000LL;
+        const long long elapsedMs =
+            (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000LL;
         if (elapsedMs >= timeoutSeconds * 1000LL) {
             hung = true;
             kill(-child, SIGKILL);
@@ -172,8 +172,7 @@ Outcome runIsolated(const std::function<Outcome(const tools::PluginLibrary&)>& c
     const std::string during = step.empty() ? "" : " during " + step;
     const int verdict = report->verdict;
     if (hung) {
-        return failure("hung: no verdict within " + std::to_string(timeoutSeconds) + " s" +
-                       during);
+        return failure("hung: no verdict within " + std::to_string(timeoutSeconds) + " s" + during);
     }
     if (WIFSIGNALED(status)) {
         return failure("crashed: " + signalName(WTERMSIG(status)) + during);
@@ -193,7 +192,10 @@ Outcome runIsolated(const std::function<Outcome(const tools::PluginLibrary&)>& c
 
 bool probeLoad(const std::string& path, int timeoutSeconds, std::string& error) {
     const Outcome outcome = runIsolated(
-        [](const tools::PluginLibrary&) { return Outcome{true, ""}; }, path, timeoutSeconds);
+        [](const tools::PluginLibrary&) {
+            return Outcome{true, ""};
+        },
+        path, timeoutSeconds);
     error = outcome.detail;
     return outcome.passed;
 }

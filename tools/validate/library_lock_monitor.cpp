@@ -31,20 +31,20 @@ Function resolveNext(const char* name) noexcept {
 
 // Resolved before main, so that no lookup (which takes the loader's lock) happens on an
 // audio thread.
-#define VORLEN_COUNTED(result, name, parameters, arguments, exceptions)                        \
-    namespace {                                                                                \
-    using name##_type = result(*) parameters;                                                  \
-    name##_type next_##name = nullptr;                                                         \
-    __attribute__((constructor)) void resolve_##name() {                                       \
-        next_##name = resolveNext<name##_type>(#name);                                         \
-    }                                                                                          \
-    }                                                                                          \
-    extern "C" __attribute__((visibility("default"))) result name parameters exceptions {     \
-        vorlen::validate::detail::noteLibraryLock(#name);                                      \
-        if (next_##name == nullptr) {                                                          \
-            next_##name = resolveNext<name##_type>(#name);                                     \
-        }                                                                                      \
-        return next_##name arguments;                                                          \
+#define VORLEN_COUNTED(result, name, parameters, arguments, exceptions)                            \
+    namespace {                                                                                    \
+    using name##_type = result(*) parameters;                                                      \
+    name##_type next_##name = nullptr;                                                             \
+    __attribute__((constructor)) void resolve_##name() {                                           \
+        next_##name = resolveNext<name##_type>(#name);                                             \
+    }                                                                                              \
+    }                                                                                              \
+    extern "C" __attribute__((visibility("default"))) result name parameters exceptions {          \
+        vorlen::validate::detail::noteLibraryLock(#name);                                          \
+        if (next_##name == nullptr) {                                                              \
+            next_##name = resolveNext<name##_type>(#name);                                         \
+        }                                                                                          \
+        return next_##name arguments;                                                              \
     }
 
 // The generator behind rand and random.
@@ -98,8 +98,8 @@ VORLEN_COUNTED(std::size_t, strftime,
 
 // Locales: creating, copying and switching one takes the locale lock.
 VORLEN_COUNTED(char*, setlocale, (int category, const char* name), (category, name), noexcept)
-VORLEN_COUNTED(locale_t, newlocale, (int mask, const char* name, locale_t base),
-               (mask, name, base), noexcept)
+VORLEN_COUNTED(locale_t, newlocale, (int mask, const char* name, locale_t base), (mask, name, base),
+               noexcept)
 VORLEN_COUNTED(locale_t, duplocale, (locale_t locale), (locale), noexcept)
 VORLEN_COUNTED(void, freelocale, (locale_t locale), (locale), noexcept)
 

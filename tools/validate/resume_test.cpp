@@ -42,8 +42,8 @@ Loudest silenceThrough(Stream& stream, std::uint64_t frames, std::uint64_t from)
                 if (at >= from && !(magnitude <= kSilence)) {
                     loudest.first = loudest.count == 0 ? at : std::min(loudest.first, at);
                     loudest.last = std::max(loudest.last, at);
-                    loudest.peak = std::isnan(magnitude) ? magnitude
-                                                         : std::max(loudest.peak, magnitude);
+                    loudest.peak =
+                        std::isnan(magnitude) ? magnitude : std::max(loudest.peak, magnitude);
                     ++loudest.count;
                 }
             }
