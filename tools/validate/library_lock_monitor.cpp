@@ -5,13 +5,12 @@
 // zone lock and the locale functions the locale lock: on an audio thread any of them can
 // wait behind another thread of the host.
 //
-// <cstdio> is not included: where it is fortified, its inline wrappers would clash with
-// these definitions. FILE is only ever passed through.
-#include <atomic>
+// No header here may bring in <stdio.h> (nor the C++ headers that include it): where it is
+// fortified or optimised, its inline definitions would clash with these. FILE is only ever
+// passed through.
 #include <clocale>
 #include <cstdarg>
 #include <cstddef>
-#include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>
 
