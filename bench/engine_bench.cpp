@@ -4,10 +4,13 @@
 // The process benchmarks stream white noise through one instance in host blocks of 64, 512
 // and 4096 samples. The hop benchmarks time each stage of one hop on its own, for the effect
 // and for the peer, so that the summary printed at the end can split a hop into transforms,
-// smoothing, shaping, overlap-add and the generator's draws.
+// smoothing, shaping, overlap-add and the noise draws (the effect's own generator, the
+// peer's rand()). The scaling benchmarks run one instance per thread, as a host runs tracks
+// in parallel, and compare the work done together with that of one thread alone.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +18,14 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fastest_reporter.h"
 #include "fft_plan.h"
 #include "fftw_peer.h"
 #include "hop_stages.h"
+#include "noise_generator.h"
 #include "smoothing.h"
 #include "vorlen.h"
 
@@ -86,7 +91,18 @@ void peerProcess(benchmark::State& state) {
     countSamples(state, state.iterations() * block);
 }
 
-/// The 1024 draws from the C generator that every hop's worth of samples makes.
+/// The 1024 noise samples of a hop from the effect's own generator, into a frame's half.
+void noisePerHop(benchmark::State& state) {
+    vorlen::NoiseGenerator generator(1);
+    std::vector<double> half(kHop);
+    for (auto _ : state) {
+        generator.fillNoise(half.data(), kHop);
+        benchmark::DoNotOptimize(half.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+/// The 1024 draws from the C generator that the peer makes for every hop's worth of samples.
 void randPerHop(benchmark::State& state) {
     for (auto _ : state) {
         double sum = 0.0;
@@ -202,6 +218,56 @@ void vorlenStage(benchmark::State& state) {
     }
 }
 
+/// Samples each thread streams per iteration of a scaling benchmark: long enough that
+/// starting the threads costs under one per cent.
+constexpr int kScalingSamples = 4 * kInputLength;
+
+/// state.range(0) instances, each streaming kScalingSamples on a thread of its own in host
+/// blocks of 512, timed from the threads' start to the last one's end.
+void vorlenThreads(benchmark::State& state) {
+    const auto threads = static_cast<size_t>(state.range(0));
+    constexpr int kBlock = 512;
+    const StereoNoise input(kInputLength);
+    std::vector<std::unique_ptr<vstVorlen>> effects;
+    for (size_t t = 0; t < threads; ++t) {
+        effects.push_back(std::make_unique<vstVorlen>(nullptr));
+    }
+    const auto stream = [&input](vstVorlen& effect) {
+        std::vector<float> outL(kBlock);
+        std::vector<float> outR(kBlock);
+        for (int done = 0; done < kScalingSamples; done += kBlock) {
+            const int offset = done % kInputLength;
+            float* inputs[2] = {const_cast<float*>(input.left.data() + offset),
+                                const_cast<float*>(input.right.data() + offset)};
+            float* outputs[2] = {outL.data(), outR.data()};
+            effect.processReplacing(inputs, outputs, kBlock);
+            benchmark::DoNotOptimize(outL.data());
+            benchmark::DoNotOptimize(outR.data());
+        }
+    };
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<std::thread> workers;
+        for (size_t t = 0; t < threads; ++t) {
+            workers.emplace_back(stream, std::ref(*effects[t]));
+        }
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    state.counters["aggregateRealTime"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(threads) *
+                               kScalingSamples / kSampleRate,
+                           benchmark::Counter::kIsRate);
+}
+
+/// The number of threads the scaling benchmarks compare with one: the processor's cores.
+int scalingThreads() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 /// The effect's and the peer's output on one input and one noise sequence.
 struct Comparison {
     double peak = 0.0;       ///< largest magnitude of the effect's output
@@ -213,8 +279,9 @@ Comparison comparePeer() {
     const int length = 8 * kHop;
     const StereoNoise input(length);
     std::vector<float> effectL(length), effectR(length), peerL(length), peerR(length);
-    std::srand(11);
     auto effect = std::make_unique<vstVorlen>(nullptr);
+    constexpr VstInt32 kSeedRequest = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
+    effect->dispatcher(effVendorSpecific, kSeedRequest, 11, nullptr, 0.0f);
     float* inputs[2] = {const_cast<float*>(input.left.data()),
                         const_cast<float*>(input.right.data())};
     float* outputs[2] = {effectL.data(), effectR.data()};
@@ -239,18 +306,17 @@ void printSummary(const vorlen::bench::FastestReporter& t) {
     struct Split {
         double transforms, windowing, spectra, mix, draws, whole;
     };
-    const double draws = t["rand/hop"];
     const Split ours{vorlen("transformForward") + vorlen("transformInverse"),
                      vorlen("windowFrames"),
                      vorlen("shape"),
                      vorlen("overlapAdd"),
-                     draws,
+                     t["noise/hop"],
                      2.0 * t["vorlen/process/512"]};
     const Split theirs{peer("transformForward") + peer("transformInverse"),
                        peer("windowFrames") + peer("shift"),
                        peer("magnitudes") + peer("smooth") + peer("shape"),
                        peer("scaleAndWindow") + peer("overlapAdd"),
-                       draws,
+                       t["rand/hop"],
                        2.0 * t["peer/process/512"]};
     if (ours.whole <= 0.0 || theirs.whole <= 0.0) {
         return;
@@ -267,15 +333,16 @@ void printSummary(const vorlen::bench::FastestReporter& t) {
     row("analysis windowing apart, frame shift", ours.windowing, theirs.windowing);
     row("magnitudes, smoothing and shaping", ours.spectra, theirs.spectra);
     row("normalisation, synthesis window, overlap-add", ours.mix, theirs.mix);
-    row("rand, 1024 draws", ours.draws, theirs.draws);
+    row("noise: NoiseGenerator / rand(), 1024 draws", ours.draws, theirs.draws);
     const auto rest = [](const Split& s) {
         return s.whole - s.transforms - s.windowing - s.spectra - s.mix - s.draws;
     };
     row("rest: streaming samples in and out", rest(ours), rest(theirs));
     row("whole hop, through processReplacing", ours.whole, theirs.whole);
-    share("share of rand", ours.draws / ours.whole, theirs.draws / theirs.whole);
-    share("share not transforms or rand", (ours.whole - ours.transforms - draws) / ours.whole,
-          (theirs.whole - theirs.transforms - draws) / theirs.whole);
+    share("share of the noise draws", ours.draws / ours.whole, theirs.draws / theirs.whole);
+    share("share not transforms or noise draws",
+          (ours.whole - ours.transforms - ours.draws) / ours.whole,
+          (theirs.whole - theirs.transforms - theirs.draws) / theirs.whole);
 
     std::printf("\nprocessReplacing, one stereo instance:\n");
     std::printf("  %6s %12s %14s %14s %14s\n", "block", "Vorlen/peer", "samples/s", "x real time",
@@ -290,6 +357,18 @@ void printSummary(const vorlen::bench::FastestReporter& t) {
                     block / ourBlock, block / ourBlock / kSampleRate,
                     block / theirBlock / kSampleRate);
     }
+
+    const double alone = t.real("vorlen/threads/1");
+    const int cores = scalingThreads();
+    const double together = t.real("vorlen/threads/" + std::to_string(cores));
+    if (alone > 0.0 && together > 0.0 && cores > 1) {
+        const double samples = static_cast<double>(kScalingSamples);
+        const double aggregateAlone = samples / alone / kSampleRate;
+        const double aggregateTogether = cores * samples / together / kSampleRate;
+        std::printf("\nOne instance per thread, block 512, aggregate x real time:\n");
+        std::printf("  1 thread %.0f, %d threads %.0f, efficiency %.3f\n", aggregateAlone, cores,
+                    aggregateTogether, aggregateTogether / (cores * aggregateAlone));
+    }
     std::printf("Times are the fastest of the repetitions (--benchmark_repetitions), or the one "
                 "run.\n");
 }
@@ -303,7 +382,12 @@ void registerBenchmarks() {
     };
     add("vorlen/process", vorlenProcess)->Arg(64)->Arg(512)->Arg(4096);
     add("peer/process", peerProcess)->Arg(64)->Arg(512)->Arg(4096);
+    add("noise/hop", noisePerHop);
     add("rand/hop", randPerHop);
+    auto* scaling = add("vorlen/threads", vorlenThreads)->Arg(1)->UseManualTime();
+    if (scalingThreads() > 1) {
+        scaling->Arg(scalingThreads());
+    }
     add("vorlen/windowFrames", vorlenStage<&VorlenHop::windowFrames>);
     add("vorlen/transformForward", vorlenStage<&VorlenHop::transformForward>);
     add("vorlen/shape", vorlenStage<&VorlenHop::shape>);

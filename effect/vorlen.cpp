@@ -1,12 +1,9 @@
-// Identity, parameters and the life cycle of the engine's buffers.
+// Identity and parameters of the VST 2.4 effect, and its engine behind them.
 #include "vorlen.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
-#include <new>
 
-#include "hop_stages.h"
-#include "smoothing.h"
 #include "text_limit.h"
 
 namespace {
@@ -18,35 +15,23 @@ constexpr VstInt32 kParamTextLimit = 8;
 constexpr VstInt32 kNameLimit = 32;
 constexpr VstInt32 kVendorLimit = 64;
 
-/// A zeroed heap array of `count` elements; throws std::bad_alloc.
-template <typename T>
-T* obtain(int32_t count) {
-    return new T[static_cast<size_t>(count)]();
-}
+/// Selects the seed among the vendor-specific requests (effVendorSpecific's index).
+constexpr VstInt32 kSeedRequest = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
 
-/// The half-width a host value of the Smoothing parameter stands for, saturated to the
-/// 32-bit range; false for NaN, which has none.
-bool smoothingFromHost(float value, int32_t& halfWidth) noexcept {
-    const double scaled = static_cast<double>(value) * 20.0 + 0.5;
-    if (std::isnan(scaled)) {
+/// A host value clamped to the parameters' range 0..1; false for NaN, which has no place in
+/// it.
+bool unitFromHost(float value, float& unit) noexcept {
+    if (std::isnan(value)) {
         return false;
     }
-    // Converting a value outside the integer's range is undefined: saturate it instead.
-    if (scaled >= 2147483648.0) {
-        halfWidth = std::numeric_limits<int32_t>::max();
-    } else if (scaled <= -2147483649.0) {
-        halfWidth = std::numeric_limits<int32_t>::min();
-    } else {
-        halfWidth = static_cast<int32_t>(scaled);
-    }
+    unit = std::clamp(value, 0.0f, 1.0f);
     return true;
 }
 
-/// Frees one heap array and forgets it.
-template <typename T>
-void discard(T*& array) noexcept {
-    delete[] array;
-    array = nullptr;
+/// The half-width, 0..20 bins, that a Smoothing value of 0..1 stands for: quantised to
+/// twentieths, halves rounded up.
+int32_t halfWidthFromUnit(float unit) noexcept {
+    return static_cast<int32_t>(static_cast<double>(unit) * 20.0 + 0.5);
 }
 
 } // namespace
@@ -60,80 +45,58 @@ vstVorlen::vstVorlen(audioMasterCallback audioMaster)
     cEffect.uniqueID = kUniqueId;
     cEffect.initialDelay = kLatency;
 
-    try {
-        frameL = obtain<double>(kFrameLength);
-        frameR = obtain<double>(kFrameLength);
-        frameNoise = obtain<double>(kFrameLength);
-        outRingL = obtain<double>(kFrameLength);
-        outRingR = obtain<double>(kFrameLength);
-        window = obtain<double>(kFrameLength);
-        vorlen::makeWindow(window);
+    engine.setMix(ratio.load(std::memory_order_relaxed));
+    engine.setHalfWidth(smoothing.load(std::memory_order_relaxed));
+}
 
-        spectrumL = obtain<ComplexBin>(kFrameLength);
-        spectrumR = obtain<ComplexBin>(kFrameLength);
-        spectrumNoise = obtain<ComplexBin>(kFrameLength);
-        forwardPlanL = makeForwardPlan(frameL, spectrumL);
-        forwardPlanR = makeForwardPlan(frameR, spectrumR);
-        forwardPlanNoise = makeForwardPlan(frameNoise, spectrumNoise);
+vstVorlen::~vstVorlen() = default;
 
-        shapedL = obtain<ComplexBin>(kFrameLength);
-        shapedR = obtain<ComplexBin>(kFrameLength);
-        wetL = obtain<double>(kFrameLength);
-        wetR = obtain<double>(kFrameLength);
-        inversePlanL = makeInversePlan(shapedL, wetL);
-        inversePlanR = makeInversePlan(shapedR, wetR);
-
-        magL = obtain<double>(vorlen::kSpectrumBins);
-        magR = obtain<double>(vorlen::kSpectrumBins);
-        magNoise = obtain<double>(vorlen::kSpectrumBins);
-    } catch (...) {
-        // The destructor does not run for a constructor that throws.
-        release();
-        throw;
+void vstVorlen::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) noexcept {
+    if (inputs == nullptr || outputs == nullptr) {
+        return;
     }
+    engine.process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
-vstVorlen::~vstVorlen() {
-    release();
+void vstVorlen::resume() noexcept {
+    AudioEffectX::resume();
+    // Hosts suspend on transport stops and relocations; what the frames and rings held then
+    // belongs to audio from before, which must not come out after.
+    engine.reset();
 }
 
-void vstVorlen::release() noexcept {
-    // A plan never made is all zeros, and releasing null arrays is harmless.
-    releasePlan(forwardPlanL);
-    releasePlan(forwardPlanR);
-    releasePlan(forwardPlanNoise);
-    releasePlan(inversePlanL);
-    releasePlan(inversePlanR);
-    discard(frameL);
-    discard(frameR);
-    discard(frameNoise);
-    discard(window);
-    discard(outRingL);
-    discard(outRingR);
-    discard(spectrumL);
-    discard(spectrumR);
-    discard(spectrumNoise);
-    discard(shapedL);
-    discard(shapedR);
-    discard(wetL);
-    discard(wetR);
-    discard(magL);
-    discard(magR);
-    discard(magNoise);
+VstIntPtr vstVorlen::vendorSpecific(VstInt32 selector, VstIntPtr value, void* pointer,
+                                    float option) noexcept {
+    if (selector != kSeedRequest) {
+        return AudioEffectX::vendorSpecific(selector, value, pointer, option);
+    }
+    // Any 32-bit seed, unsigned or (from a host whose value is 32 bits wide) its signed
+    // reading; nothing wider, which would have to be cut short.
+    const auto wide = static_cast<long long>(value);
+    if (wide < -2147483648LL || wide > 4294967295LL) {
+        return 0;
+    }
+    engine.setSeed(static_cast<uint32_t>(wide));
+    return 1;
 }
 
 void vstVorlen::setParameter(VstInt32 index, float value) noexcept {
+    // Hosts send 0..1; a value outside it is held at the nearest end, so that the display,
+    // getParameter and the audio agree. NaN is ignored, and so is an infinite Ratio, as an
+    // error rather than a setting.
+    float unit = 0.0f;
+    if (!unitFromHost(value, unit)) {
+        return;
+    }
     if (index == kParamRatio) {
-        // Any finite mix is honoured, even far outside 0..1; a NaN or infinite weight would
-        // turn every output sample non-finite and spoil the host's whole mix, so it is ignored.
         if (std::isfinite(value)) {
-            ratio.store(value, std::memory_order_relaxed);
+            ratio.store(unit, std::memory_order_relaxed);
+            engine.setMix(unit);
         }
     } else if (index == kParamSmoothing) {
-        int32_t halfWidth = 0;
-        if (smoothingFromHost(value, halfWidth)) {
-            smoothing.store(halfWidth, std::memory_order_relaxed);
-        }
+        const int32_t halfWidth = halfWidthFromUnit(unit);
+        smoothing.store(halfWidth, std::memory_order_relaxed);
+        engine.setHalfWidth(halfWidth);
     }
 }
 
@@ -153,6 +116,8 @@ void vstVorlen::getParameterLabel(VstInt32 index, char* label) noexcept {
         vorlen::copyWithLimit(label, "", kParamTextLimit);
     } else if (index == kParamSmoothing) {
         vorlen::copyWithLimit(label, "samples", kParamTextLimit);
+    } else {
+        vorlen::copyWithLimit(label, "", kParamTextLimit);
     }
 }
 
@@ -161,6 +126,8 @@ void vstVorlen::getParameterDisplay(VstInt32 index, char* text) noexcept {
         float2string(ratio.load(std::memory_order_relaxed), text, kParamTextLimit);
     } else if (index == kParamSmoothing) {
         int2string(smoothing.load(std::memory_order_relaxed), text, kParamTextLimit);
+    } else {
+        vorlen::copyWithLimit(text, "", kParamTextLimit);
     }
 }
 
@@ -169,6 +136,8 @@ void vstVorlen::getParameterName(VstInt32 index, char* text) noexcept {
         vorlen::copyWithLimit(text, "Ratio", kParamTextLimit);
     } else if (index == kParamSmoothing) {
         vorlen::copyWithLimit(text, "Smoothing", kParamTextLimit);
+    } else {
+        vorlen::copyWithLimit(text, "", kParamTextLimit);
     }
 }
 

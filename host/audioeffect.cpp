@@ -105,7 +105,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         close();
         return 0;
     case effSetProgram:
-        if (value < numPrograms) {
+        // A negative program would become the current one and be answered back.
+        if (value >= 0 && value < numPrograms) {
             setProgram(static_cast<VstInt32>(value));
         }
         return 0;

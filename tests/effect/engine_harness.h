@@ -2,8 +2,9 @@
 // blocks of chosen sizes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <random>
 #include <vector>
@@ -19,8 +20,7 @@ struct Stereo {
     size_t size() const { return left.size(); }
 };
 
-/// Independent random channels in -1..1, made without touching the C generator that the
-/// effect draws its noise from.
+/// Independent random channels in -1..1.
 inline Stereo randomSignal(size_t length, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
@@ -53,6 +53,16 @@ public:
 
     void set(VstInt32 index, float value) { effect->setParameter(index, value); }
 
+    /// Seeds the effect's noise through the vendor-specific request a host would send.
+    void seed(unsigned value) {
+        const VstIntPtr taken = effect->dispatcher(effVendorSpecific, kSeedSelector,
+                                                   static_cast<VstIntPtr>(value), nullptr, 0.0f);
+        EXPECT_EQ(taken, 1);
+    }
+
+    /// effVendorSpecific's index for the seed: 'Seed'.
+    static constexpr VstInt32 kSeedSelector = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
+
     /// Processes `input` out of place in blocks whose sizes cycle through `blocks`.
     Stereo run(const Stereo& input, const std::vector<int>& blocks = {4096}) {
         Stereo output(input.size());
@@ -72,12 +82,12 @@ public:
     std::unique_ptr<vstVorlen> effect;
 };
 
-/// `input` through a new instance with the given parameters, the generator seeded first.
+/// `input` through a new instance with the given parameters, its noise seeded first.
 inline Stereo renderFresh(const Stereo& input, float ratio, float smoothing, unsigned seed,
                           const std::vector<int>& blocks = {4096}) {
     Engine engine;
     engine.set(0, ratio);
     engine.set(1, smoothing);
-    std::srand(seed);
+    engine.seed(seed);
     return engine.run(input, blocks);
 }

@@ -138,22 +138,31 @@ TEST_F(Instance, ParameterNamesLabelsAndDefaults) {
     expectText(text(effGetParamDisplay, 1).data(), "10", 8);
 }
 
-TEST_F(Instance, RatioIsStoredUnchanged) {
-    for (float value : {0.0f, 0.25f, 1.7f, -3.0f}) {
-        set(0, value);
-        EXPECT_EQ(get(0), value);
+// Hosts send 0..1; anything beyond is held at the nearest end, so that what the host reads
+// back and shows is what the audio uses.
+TEST_F(Instance, RatioIsClampedToTheUnitRange) {
+    const struct {
+        float set;
+        float got;
+    } cases[] = {{0.0f, 0.0f},  {0.25f, 0.25f}, {1.7f, 1.0f}, {-3.0f, 0.0f},
+                 {3e38f, 1.0f}, {1.0f, 1.0f},   {-0.0f, 0.0f}};
+    for (const auto& c : cases) {
+        set(0, c.set);
+        EXPECT_EQ(get(0), c.got) << "set " << c.set;
     }
     set(0, 1.7f);
-    expectText(text(effGetParamDisplay, 0).data(), "1.700000", 8);
+    expectText(text(effGetParamDisplay, 0).data(), "1.000000", 8);
+    set(0, -3.0f);
+    expectText(text(effGetParamDisplay, 0).data(), "0.000000", 8);
 }
 
 // A non-finite mix weight would make every output sample non-finite; it keeps the last
 // finite Ratio instead.
 TEST_F(Instance, RatioIgnoresNonFiniteValues) {
     set(0, 0.75f);
-    for (float value : {std::numeric_limits<float>::quiet_NaN(),
-                        std::numeric_limits<float>::infinity(),
-                        -std::numeric_limits<float>::infinity()}) {
+    for (float value :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+          -std::numeric_limits<float>::infinity()}) {
         set(0, value);
         EXPECT_EQ(get(0), 0.75f);
     }
@@ -165,8 +174,8 @@ TEST_F(Instance, SmoothingIsQuantisedToTwentiethsWithHalvesRoundedUp) {
         float got;
         const char* display;
     } cases[] = {
-        {0.33f, 0.35f, "7"}, {1.0f, 1.0f, "20"},    {0.5f, 0.5f, "10"}, {0.03f, 0.05f, "1"},
-        {0.02f, 0.0f, ""},   {-0.1f, -0.05f, "-1"}, {2.0f, 2.0f, "40"}, {0.025f, 0.05f, "1"},
+        {0.33f, 0.35f, "7"}, {1.0f, 1.0f, "20"}, {0.5f, 0.5f, "10"}, {0.03f, 0.05f, "1"},
+        {0.02f, 0.0f, ""},   {-0.1f, 0.0f, "0"}, {2.0f, 1.0f, "20"}, {0.025f, 0.05f, "1"},
     };
     for (const auto& c : cases) {
         set(1, c.set);
@@ -178,25 +187,26 @@ TEST_F(Instance, SmoothingIsQuantisedToTwentiethsWithHalvesRoundedUp) {
     }
 }
 
-// NaN has no half-width and is ignored; infinities and values beyond the integer range
-// saturate instead of converting out of range (UBSan checks the conversion).
+// NaN has no half-width and is ignored; infinities and huge values are held at the ends of
+// the range like any other value beyond it.
 TEST_F(Instance, SmoothingSurvivesNonFiniteAndHugeValues) {
     set(1, 0.35f);
     set(1, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(get(1), 0.35f);
-    const auto shown = [](double halfWidth) {
-        return static_cast<float>(static_cast<double>(static_cast<float>(halfWidth)) / 20.0);
-    };
     set(1, std::numeric_limits<float>::infinity());
-    EXPECT_EQ(get(1), shown(2147483647.0));
+    EXPECT_EQ(get(1), 1.0f);
     set(1, 1.0e30f);
-    EXPECT_EQ(get(1), shown(2147483647.0));
+    EXPECT_EQ(get(1), 1.0f);
+    expectText(text(effGetParamDisplay, 1).data(), "20", 8);
     set(1, -std::numeric_limits<float>::infinity());
-    EXPECT_EQ(get(1), shown(-2147483648.0));
+    EXPECT_EQ(get(1), 0.0f);
+    expectText(text(effGetParamDisplay, 1).data(), "0", 8);
     set(1, 0.5f);
     EXPECT_EQ(get(1), 0.5f);
 }
 
+// An unknown index changes no parameter, and its texts are empty: a host that shows the
+// buffer it passed must not show what was in it before.
 TEST_F(Instance, UnknownParameterIndicesChangeNothing) {
     set(0, 0.25f);
     set(1, 0.75f);
@@ -204,14 +214,42 @@ TEST_F(Instance, UnknownParameterIndicesChangeNothing) {
         set(index, 0.9f);
         EXPECT_EQ(get(index), 0.0f);
         for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
-            const std::array<char, 16> buffer = text(opcode, index);
-            for (char c : buffer) {
-                EXPECT_EQ(c, '#');
-            }
+            expectText(text(opcode, index).data(), "", 8);
         }
     }
     EXPECT_EQ(get(0), 0.25f);
     EXPECT_EQ(get(1), 0.75f);
+}
+
+// The plug-in has one program: a host that asks for another, negative ones included, is
+// refused and reads back program 0.
+TEST_F(Instance, SetProgramKeepsProgramZero) {
+    for (VstIntPtr program : {VstIntPtr{-7}, VstIntPtr{-1}, VstIntPtr{1}, VstIntPtr{0}}) {
+        EXPECT_EQ(effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f), 0);
+        EXPECT_EQ(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f), 0)
+            << "program " << program;
+    }
+}
+
+// The seed request: effVendorSpecific with index 'Seed' and the seed in value.
+TEST_F(Instance, VendorSpecificSeedRequestIsAnsweredOnlyWhenTaken) {
+    constexpr VstInt32 kSeed = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
+    const auto send = [this](VstInt32 index, VstIntPtr value) {
+        return effect->dispatcher(effect, effVendorSpecific, index, value, nullptr, 0.0f);
+    };
+    // Negative values are the signed reading a 32-bit host gives seeds from 2^31 up.
+    for (VstIntPtr seed : {VstIntPtr{0}, VstIntPtr{1}, VstIntPtr{2147483647}, VstIntPtr{-1},
+                           VstIntPtr{-2147483647} - 1}) {
+        EXPECT_EQ(send(kSeed, seed), 1) << "seed " << seed;
+    }
+    if constexpr (sizeof(VstIntPtr) > 4) {
+        EXPECT_EQ(send(kSeed, static_cast<VstIntPtr>(4294967295LL)), 1);
+        // Wider than 32 bits: no seed, rather than a cut-down one.
+        EXPECT_EQ(send(kSeed, static_cast<VstIntPtr>(4294967296LL)), 0);
+        EXPECT_EQ(send(kSeed, static_cast<VstIntPtr>(-2147483649LL)), 0);
+    }
+    EXPECT_EQ(send(kSeed + 1, 5), 0);
+    EXPECT_EQ(send(0, 5), 0);
 }
 
 } // namespace

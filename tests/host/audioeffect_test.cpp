@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -175,7 +176,7 @@ TEST(AudioEffectDispatcher, ForwardsTheBasicOpcodes) {
     EXPECT_EQ(effect.log().back(), "setChunk 300 preset");
 }
 
-TEST(AudioEffectDispatcher, SetProgramOnlyBelowTheProgramCount) {
+TEST(AudioEffectDispatcher, SetProgramOnlyWithinTheProgramCount) {
     TestEffect effect(nullptr, 1, 2);
     AEffect* e = effect.getAeffect();
 
@@ -191,6 +192,12 @@ TEST(AudioEffectDispatcher, SetProgramOnlyBelowTheProgramCount) {
         EXPECT_EQ(send(e, effSetProgram, 0, VstIntPtr{1} << 32), 0);
         EXPECT_EQ(effect.log().size(), 1u);
     }
+    for (VstIntPtr negative :
+         {VstIntPtr{-1}, VstIntPtr{-7}, std::numeric_limits<VstIntPtr>::min()}) {
+        EXPECT_EQ(send(e, effSetProgram, 0, negative), 0);
+    }
+    EXPECT_EQ(effect.log().size(), 1u);
+    EXPECT_EQ(send(e, effGetProgram), 0);
 }
 
 TEST(AudioEffectDispatcher, UnlistedOpcodesAnswerZeroAndDoNothing) {

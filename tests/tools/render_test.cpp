@@ -160,7 +160,8 @@ Audio renderDirectly(const Audio& input, float ratio, float smoothing, unsigned 
     instance->setParameter(0, ratio);
     instance->setParameter(1, smoothing);
     instance->resume();
-    std::srand(seed);
+    constexpr VstInt32 kSeedRequest = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
+    EXPECT_EQ(instance->dispatch(effVendorSpecific, kSeedRequest, static_cast<VstIntPtr>(seed)), 1);
 
     const std::size_t frames = input.frames();
     std::vector<float> left(frames + kLatency, 0.0f), right(frames + kLatency, 0.0f);

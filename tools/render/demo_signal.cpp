@@ -25,8 +25,8 @@ double glide(double from, double to, double amount) {
     return from + (to - from) * (0.5 - 0.5 * std::cos(std::numbers::pi * amount));
 }
 
-// A small fixed generator for the snare's noise, so that the demo does not
-// disturb the sequence the plug-in draws from rand().
+// A small fixed generator for the snare's noise, so that the demo is the same
+// wherever it is made.
 class NoiseSource {
 public:
     double next() {

@@ -36,6 +36,17 @@ void installSignalHandlers() {
     }
 }
 
+/// Seeds the plug-in's noise. Vorlen takes the seed through its vendor-specific request
+/// ('Seed', the seed in value); a plug-in that does not take it may draw from the C
+/// library's generator instead, which is seeded for it.
+void seedNoise(const tools::PluginInstance& instance, unsigned seed) {
+    constexpr VstInt32 kSeedRequest = ('S' << 24) | ('e' << 16) | ('e' << 8) | 'd';
+    // A 32-bit host's value is signed: seeds from 2^31 up arrive as their signed reading.
+    if (instance.dispatch(effVendorSpecific, kSeedRequest, static_cast<VstIntPtr>(seed)) != 1) {
+        std::srand(seed);
+    }
+}
+
 // A plug-in that claims more channels than this is broken, not big.
 constexpr int kMaxEffectChannels = 64;
 
@@ -138,7 +149,7 @@ void renderFile(const tools::PluginLibrary& library, const Options& options,
     const auto start = std::chrono::steady_clock::now();
     instance.resume();
     if (options.seed) {
-        std::srand(*options.seed);
+        seedNoise(instance, *options.seed);
     }
     const RenderSettings settings{options.blockSize, options.latencyCompensation, options.tail};
     const RenderStats stats = renderStream(instance, input, output, settings, interrupted);

@@ -145,7 +145,9 @@ Options:
   --no-latency-compensation
                            keep the plug-in's delay instead of lining the output
                            up with the input
-  --seed N                 seed the noise generator (srand) for a reproducible result
+  --seed N                 seed the plug-in's noise for a reproducible result
+                           (0..4294967295; Vorlen's vendor-specific 'Seed'
+                           request, or srand for plug-ins that do not take it)
   --plugin PATH            the plug-in library to load (default: the Vorlen built
                            with this program)
   --out-dir DIR            folder for the demo files (default: demo)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "shape_pass.h"
 #include "smoothing.h"
@@ -122,8 +123,20 @@ VORLEN_ALWAYS_INLINE void widenIn(const float* __restrict in, double* __restrict
 /// narrowSamples' loop, for the instruction set of the function it is inlined into.
 VORLEN_ALWAYS_INLINE void narrowIn(const double* __restrict in, float* __restrict out,
                                    int32_t count) noexcept {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    constexpr float kSmallestNormal = std::numeric_limits<float>::min();
     for (int32_t i = 0; i < count; ++i) {
-        out[i] = static_cast<float>(in[i]);
+        // A finite sample beyond float's range (a huge input, or a small gain on one near
+        // the top of the range) stays finite at the largest float; NaN and infinities pass
+        // as they are, the input having been non-finite.
+        double x = in[i];
+        x = x > kLargest && x < kInfinity ? kLargest : x;
+        x = x < -kLargest && x > -kInfinity ? -kLargest : x;
+        // Subnormal output costs hosts that process it dearly on many processors; it goes
+        // to zero, keeping its sign.
+        const float narrowed = static_cast<float>(x);
+        out[i] = std::fabs(narrowed) < kSmallestNormal ? narrowed * 0.0f : narrowed;
     }
 }
 

@@ -35,7 +35,9 @@ void mixIntoRing(double* frame, const double* wet, const double* window, double 
 /// out[i] = in[i] widened to double, i < count; the arrays must not overlap.
 void widenSamples(const float* in, double* out, int32_t count) noexcept;
 
-/// out[i] = in[i] rounded to float, i < count; the arrays must not overlap.
+/// out[i] = in[i] rounded to float, i < count, with finite values beyond float's range held
+/// at its largest magnitude and subnormal results flushed to zero of the same sign; NaN and
+/// infinities pass. The arrays must not overlap.
 void narrowSamples(const double* in, float* out, int32_t count) noexcept;
 
 } // namespace vorlen

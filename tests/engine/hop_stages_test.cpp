@@ -194,10 +194,23 @@ TEST(MixIntoRing, EqualsWindowingNormalisingAndMixingStepByStep) {
     }
 }
 
+/// What a sample sent to the host must be: the cast to float, except that a finite value
+/// beyond float's range stays at its largest magnitude and a subnormal float becomes zero of
+/// its sign.
+float hostSample(double x) {
+    const float largest = std::numeric_limits<float>::max();
+    if (std::isfinite(x) && std::abs(x) > largest) {
+        return std::copysign(largest, static_cast<float>(x));
+    }
+    const float cast = static_cast<float>(x);
+    return std::fpclassify(cast) == FP_SUBNORMAL ? std::copysign(0.0f, cast) : cast;
+}
+
 // The host's samples cross in and out in wide loops of any length: every value, however
-// odd, must round exactly as a cast does, tails included.
-TEST(SampleConversion, RoundsAsACastDoesForEveryValueAndLength) {
+// odd, must come out as hostSample says, tails included.
+TEST(SampleConversion, RoundsAsACastDoesWithinFloatRangeForEveryValueAndLength) {
     const double inf = std::numeric_limits<double>::infinity();
+    const double smallestNormal = std::numeric_limits<float>::min();
     std::vector<double> wide = {0.5,
                                 -0.0,
                                 1e-310,
@@ -207,7 +220,11 @@ TEST(SampleConversion, RoundsAsACastDoesForEveryValueAndLength) {
                                 inf,
                                 -inf,
                                 3.4e38,
+                                3.5e38,
                                 1.0 + 1e-12,
+                                smallestNormal,
+                                smallestNormal * (1.0 - 1e-9),
+                                -smallestNormal * 0.75,
                                 std::numeric_limits<double>::quiet_NaN()};
     const std::vector<double> noise = randomValues(40, -2.0, 2.0, 13);
     wide.insert(wide.end(), noise.begin(), noise.end());
@@ -217,7 +234,7 @@ TEST(SampleConversion, RoundsAsACastDoesForEveryValueAndLength) {
         std::vector<double> back(count + 1, 7.0);
         vorlen::widenSamples(narrow.data(), back.data(), static_cast<int32_t>(count));
         for (size_t i = 0; i < count; ++i) {
-            const float expected = static_cast<float>(wide[i]);
+            const float expected = hostSample(wide[i]);
             ASSERT_EQ(std::memcmp(&narrow[i], &expected, sizeof expected), 0) << count << " " << i;
             const double widened = static_cast<double>(narrow[i]);
             ASSERT_EQ(std::memcmp(&back[i], &widened, sizeof widened), 0) << count << " " << i;
@@ -225,6 +242,17 @@ TEST(SampleConversion, RoundsAsACastDoesForEveryValueAndLength) {
         ASSERT_EQ(narrow[count], 7.0f) << "wrote past " << count;
         ASSERT_EQ(back[count], 7.0) << "wrote past " << count;
     }
+    // The rule above in plain values, so that it cannot drift with the code it checks.
+    const double edges[] = {1e39, -1e39, 1e-310, -1e-40, smallestNormal * (1.0 - 1e-9)};
+    float out[5];
+    vorlen::narrowSamples(edges, out, 5);
+    EXPECT_EQ(out[0], std::numeric_limits<float>::max());
+    EXPECT_EQ(out[1], -std::numeric_limits<float>::max());
+    EXPECT_EQ(out[2], 0.0f);
+    EXPECT_FALSE(std::signbit(out[2]));
+    EXPECT_EQ(out[3], 0.0f);
+    EXPECT_TRUE(std::signbit(out[3]));
+    EXPECT_EQ(out[4], std::numeric_limits<float>::min());
 }
 
 } // namespace
