@@ -93,6 +93,14 @@ Outcome testDispatcherSweep(const tools::PluginLibrary& library) {
                 }
             }
         }
+        if (opcode == effSetProgram) {
+            const VstIntPtr program = instance.dispatch(effGetProgram);
+            const VstInt32 programs = instance.effect()->numPrograms;
+            if (program < 0 || (programs > 0 && program >= programs)) {
+                return failure("effSetProgram out of range made the program " +
+                               std::to_string(program) + " of " + std::to_string(programs));
+            }
+        }
         // The instance must still work after every opcode. Some opcodes legitimately stop
         // processing (effMainsChanged 0) or change the block size: restore both.
         noteStep("processing after opcode %d", static_cast<int>(opcode));
