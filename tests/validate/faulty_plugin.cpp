@@ -4,6 +4,7 @@
 // peculiar to Vorlen. One library serves every fault so that the build compiles it once.
 #include <algorithm>
 #include <atomic>
+#include <cfloat>
 #include <cmath>
 #include <condition_variable>
 #include <csignal>
@@ -125,6 +126,10 @@ public:
                     const float input = y;
                     y += 0.5f * delayed;
                     delayed = input;
+                }
+                // Sums near zero can be subnormal: a sound plug-in flushes them.
+                if (fault != Fault::subnormalOutput && std::fabs(y) < FLT_MIN) {
+                    y = 0.0f;
                 }
                 outputs[c][i] = y;
             }
