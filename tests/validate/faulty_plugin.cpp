@@ -37,6 +37,7 @@ enum class Fault {
     subnormalOutput,     ///< output scaled into the subnormal range
     unstableParameter,   ///< getParameter does not return what was set
     textOverrun,         ///< a parameter name written past its limit of 8
+    controlInText,       ///< a parameter label holding a tab
     race,                ///< the gain is a plain float shared between threads
     leaks,               ///< each instance loses a buffer
 };
@@ -58,6 +59,7 @@ Fault faultFromEnvironment() {
         {"subnormal_output", Fault::subnormalOutput},
         {"unstable_parameter", Fault::unstableParameter},
         {"text_overrun", Fault::textOverrun},
+        {"control_in_text", Fault::controlInText},
         {"race", Fault::race},
         {"leaks", Fault::leaks}};
     for (const auto& [text, fault] : kNames) {
@@ -192,6 +194,14 @@ public:
                 std::strncpy(text, "Gain", 9);
             }
         }
+    }
+    void getParameterLabel(VstInt32 index, char* text) noexcept override {
+        // UTF-8 within the limit of 8 bytes: what hosts show as "°C". Only a control
+        // character makes a text unusable.
+        const char* label = fault == Fault::controlInText ? "\tC"
+                                                          : "\xC2\xB0"
+                                                            "C";
+        std::strncpy(text, index == 0 ? label : "", 9);
     }
     bool getEffectName(char* text) noexcept override {
         std::strncpy(text, "Faulty", 33);
