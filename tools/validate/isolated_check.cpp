@@ -168,6 +168,9 @@ Outcome runIsolated(const std::function<Outcome(const tools::PluginLibrary&)>& c
     // Anything the plug-in left running in the child's group goes with it.
     kill(-child, SIGKILL);
 
+    // The plug-in shared the child's memory, this page included: trust no terminator.
+    report->step[sizeof report->step - 1] = '\0';
+    report->detail[sizeof report->detail - 1] = '\0';
     const std::string step = report->step;
     const std::string during = step.empty() ? "" : " during " + step;
     const int verdict = report->verdict;
