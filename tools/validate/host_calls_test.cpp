@@ -108,6 +108,7 @@ Outcome testHostCalls(const tools::PluginLibrary& library) {
         for (const VstInt32 isProgram : {0, 1}) {
             const char* what = isProgram != 0 ? "program chunk" : "bank chunk";
             std::vector<float> saved;
+            saved.reserve(static_cast<std::size_t>(record.numParams));
             for (VstInt32 p = 0; p < record.numParams; ++p) {
                 saved.push_back(instance.getParameter(p));
             }

@@ -88,7 +88,7 @@ Outcome testResume(const tools::PluginLibrary& library) {
     for (int b = 0; b < kSignalBlocks; ++b) {
         for (int c = 0; c < buffers.numInputs(); ++c) {
             for (int i = 0; i < kBlock; ++i) {
-                const double n = static_cast<double>(b * kBlock + i);
+                const auto n = static_cast<double>(b * kBlock + i);
                 buffers.input(c)[i] = static_cast<float>(0.707 * std::sin(step * n));
             }
         }
