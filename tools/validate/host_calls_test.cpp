@@ -1,6 +1,7 @@
 // The calls a host makes besides audio and parameters, each in the form hosts send it:
 // capability questions, program changes, state saved and restored as chunks, events around
 // processing, and the start and stop of processing.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -108,7 +109,7 @@ Outcome testHostCalls(const tools::PluginLibrary& library) {
         for (const VstInt32 isProgram : {0, 1}) {
             const char* what = isProgram != 0 ? "program chunk" : "bank chunk";
             std::vector<float> saved;
-            saved.reserve(static_cast<std::size_t>(record.numParams));
+            saved.reserve(static_cast<std::size_t>(std::max(record.numParams, 0)));
             for (VstInt32 p = 0; p < record.numParams; ++p) {
                 saved.push_back(instance.getParameter(p));
             }
