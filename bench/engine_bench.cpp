@@ -358,9 +358,9 @@ void printSummary(const vorlen::bench::FastestReporter& t) {
                     block / theirBlock / kSampleRate);
     }
 
-    const double alone = t.real("vorlen/threads/1");
+    const double alone = t.real("vorlen/threads/1/manual_time");
     const int cores = scalingThreads();
-    const double together = t.real("vorlen/threads/" + std::to_string(cores));
+    const double together = t.real("vorlen/threads/" + std::to_string(cores) + "/manual_time");
     if (alone > 0.0 && together > 0.0 && cores > 1) {
         const double samples = static_cast<double>(kScalingSamples);
         const double aggregateAlone = samples / alone / kSampleRate;

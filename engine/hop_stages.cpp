@@ -1,8 +1,9 @@
 #include "hop_stages.h"
 
 #include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <cmath>
-#include <limits>
 
 #include "shape_pass.h"
 #include "smoothing.h"
@@ -123,20 +124,26 @@ VORLEN_ALWAYS_INLINE void widenIn(const float* __restrict in, double* __restrict
 /// narrowSamples' loop, for the instruction set of the function it is inlined into.
 VORLEN_ALWAYS_INLINE void narrowIn(const double* __restrict in, float* __restrict out,
                                    int32_t count) noexcept {
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    constexpr float kSmallestNormal = std::numeric_limits<float>::min();
+    constexpr uint64_t kSign = 0x8000000000000000ULL;
+    constexpr uint64_t kLargest = std::bit_cast<uint64_t>(double{FLT_MAX});
+    constexpr uint64_t kInfinity = 0x7ff0000000000000ULL;
+    constexpr uint32_t kFloatSign = 0x80000000U;
+    constexpr uint32_t kFloatExponent = 0x7f800000U;
+    // Compared as bit patterns: a floating-point comparison here would keep the loop from
+    // vectorising, the compiler having to keep its exceptions in order.
     for (int32_t i = 0; i < count; ++i) {
-        // A finite sample beyond float's range (a huge input, or a small gain on one near
-        // the top of the range) stays finite at the largest float; NaN and infinities pass
-        // as they are, the input having been non-finite.
-        double x = in[i];
-        x = x > kLargest && x < kInfinity ? kLargest : x;
-        x = x < -kLargest && x > -kInfinity ? -kLargest : x;
-        // Subnormal output costs hosts that process it dearly on many processors; it goes
-        // to zero, keeping its sign.
-        const float narrowed = static_cast<float>(x);
-        out[i] = std::fabs(narrowed) < kSmallestNormal ? narrowed * 0.0f : narrowed;
+        // A finite sample beyond float's range (a huge input, or a gain above one on a
+        // sample near the top of the range) stays finite at the largest float; NaN and
+        // infinities pass as they are, the input having been non-finite.
+        uint64_t wide = std::bit_cast<uint64_t>(in[i]);
+        const uint64_t magnitude = wide & ~kSign;
+        const bool beyond = (magnitude > kLargest) & (magnitude < kInfinity);
+        wide = beyond ? (wide & kSign) | kLargest : wide;
+        // Subnormal output costs hosts dearly on many processors: it goes to zero of the
+        // same sign.
+        uint32_t narrow = std::bit_cast<uint32_t>(static_cast<float>(std::bit_cast<double>(wide)));
+        narrow = (narrow & kFloatExponent) == 0 ? narrow & kFloatSign : narrow;
+        out[i] = std::bit_cast<float>(narrow);
     }
 }
 

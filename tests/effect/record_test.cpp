@@ -243,10 +243,10 @@ TEST_F(Instance, VendorSpecificSeedRequestIsAnsweredOnlyWhenTaken) {
         EXPECT_EQ(send(kSeed, seed), 1) << "seed " << seed;
     }
     if constexpr (sizeof(VstIntPtr) > 4) {
-        EXPECT_EQ(send(kSeed, static_cast<VstIntPtr>(4294967295LL)), 1);
+        EXPECT_EQ(send(kSeed, (VstIntPtr{1} << 32) - 1), 1);
         // Wider than 32 bits: no seed, rather than a cut-down one.
-        EXPECT_EQ(send(kSeed, static_cast<VstIntPtr>(4294967296LL)), 0);
-        EXPECT_EQ(send(kSeed, static_cast<VstIntPtr>(-2147483649LL)), 0);
+        EXPECT_EQ(send(kSeed, VstIntPtr{1} << 32), 0);
+        EXPECT_EQ(send(kSeed, -(VstIntPtr{1} << 31) - 1), 0);
     }
     EXPECT_EQ(send(kSeed + 1, 5), 0);
     EXPECT_EQ(send(0, 5), 0);
