@@ -79,6 +79,7 @@ Outcome testAutomation(const tools::PluginLibrary& library) {
     SampleScan scan;
     // Host blocks of 512 split at every automation point, as hosts with sample-accurate
     // automation do.
+    noteStep("automation every %d samples", kAutomationInterval);
     while (stream->position() < kTotal) {
         stream->buffers().fillInputs(noise, 512);
         for (int offset = 0; offset < 512; offset += kAutomationInterval) {
