@@ -28,6 +28,9 @@ __attribute__((tls_model("initial-exec"))) thread_local bool insideAudioCall = f
 std::atomic<std::uint64_t> allocationCount{0};
 std::atomic<std::uint64_t> releaseCount{0};
 std::atomic<std::uint64_t> lockCount{0};
+std::atomic<std::uint64_t> libraryLockCount{0};
+std::atomic<std::uint64_t> futexCount{0};
+std::atomic<const char*> firstLibraryCall{nullptr};
 
 void noteAllocation() noexcept {
     if (insideAudioCall) {
@@ -49,6 +52,20 @@ void noteLock() noexcept {
 
 } // namespace
 
+void detail::noteLibraryLock(const char* name) noexcept {
+    if (insideAudioCall) {
+        libraryLockCount.fetch_add(1, std::memory_order_relaxed);
+        const char* none = nullptr;
+        firstLibraryCall.compare_exchange_strong(none, name);
+    }
+}
+
+void detail::noteFutex() noexcept {
+    if (insideAudioCall) {
+        futexCount.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
 void beginAudioCall() noexcept {
     insideAudioCall = true;
 }
@@ -58,13 +75,17 @@ void endAudioCall() noexcept {
 }
 
 AudioThreadCounts audioThreadCounts() noexcept {
-    return {allocationCount.load(), releaseCount.load(), lockCount.load()};
+    return {allocationCount.load(),  releaseCount.load(), lockCount.load(),
+            libraryLockCount.load(), futexCount.load(),   firstLibraryCall.load()};
 }
 
 void resetAudioThreadCounts() noexcept {
     allocationCount = 0;
     releaseCount = 0;
     lockCount = 0;
+    libraryLockCount = 0;
+    futexCount = 0;
+    firstLibraryCall = nullptr;
 }
 
 } // namespace vorlen::validate

@@ -1,44 +1,70 @@
 // vorlen-validate: loads a VST 2.4 plug-in and checks that it survives what hosts do to it.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <set>
 #include <string>
 
 #include "audio_thread_monitor.h"
 #include "default_plugin.h"
-#include "plugin_library.h"
+#include "isolated_check.h"
 #include "validator_tests.h"
 #include "vorlen_version.h"
 
 namespace {
 
-void printUsage(const char* program) {
-    std::printf("usage: %s [--only TEST]... [--list] [PLUGIN]\n"
-                "       %s --help | --version\n"
-                "Loads PLUGIN (default: the Vorlen plug-in built with this program) and runs\n"
-                "every test, or those named with --only. Exits non-zero if any test fails.\n",
-                program, program);
+constexpr int kDefaultTimeoutSeconds = 120;
+
+void printUsage(std::FILE* out, const char* program) {
+    std::fprintf(out,
+                 "usage: %s [--only TEST]... [--timeout SECONDS] [--in-process] [--list] [PLUGIN]\n"
+                 "       %s --help | --version\n"
+                 "Loads PLUGIN (default: the Vorlen plug-in built with this program) and runs\n"
+                 "every test, or those named with --only, each in a process of its own that\n"
+                 "may take at most SECONDS (default %d). Exits 0 if every test passes, 1 if\n"
+                 "any fails, 2 if the plug-in cannot be loaded or the arguments are wrong.\n"
+                 "--in-process runs the tests in this process without a time limit, for a\n"
+                 "debugger: a crash then ends the run.\n",
+                 program, program, kDefaultTimeoutSeconds);
+}
+
+bool parseSeconds(const char* text, int& seconds) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 86400) {
+        return false;
+    }
+    seconds = static_cast<int>(value);
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace vorlen::validate;
-    // Before anything may allocate on a thread that a test marks as an audio thread.
+    // Before anything may allocate on a thread that a test marks as an audio thread; the
+    // children that run the tests inherit it.
     installAllocationMonitor();
 
     std::set<std::string> only;
     std::string path;
     bool list = false;
+    int timeoutSeconds = kDefaultTimeoutSeconds;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--only" && i + 1 < argc) {
             only.insert(argv[++i]);
+        } else if (arg == "--timeout" && i + 1 < argc) {
+            if (!parseSeconds(argv[++i], timeoutSeconds)) {
+                std::fprintf(stderr, "%s: --timeout wants whole seconds, 1..86400\n", argv[0]);
+                return 2;
+            }
+        } else if (arg == "--in-process") {
+            runChecksInProcess();
         } else if (arg == "--list") {
             list = true;
         } else if (arg == "-h" || arg == "--help") {
-            printUsage(argv[0]);
+            printUsage(stdout, argv[0]);
             return 0;
         } else if (arg == "--version") {
             std::printf("vorlen-validate (Vorlen) %s\n", VORLEN_VERSION_STRING);
@@ -46,7 +72,7 @@ int main(int argc, char** argv) {
         } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
             path = arg;
         } else {
-            printUsage(argv[0]);
+            printUsage(stderr, argv[0]);
             return 2;
         }
     }
@@ -54,7 +80,7 @@ int main(int argc, char** argv) {
     const std::vector<ValidatorTest> tests = allTests();
     if (list) {
         for (const ValidatorTest& test : tests) {
-            std::printf("%s\n", test.name.c_str());
+            std::printf("%s (%s)\n", test.name.c_str(), tierName(test.tier));
         }
         return 0;
     }
@@ -72,32 +98,34 @@ int main(int argc, char** argv) {
         path = vorlen::tools::defaultPluginPath();
     }
 
+    // The plug-in never runs in this process: each test loads it in a child, so that a crash
+    // or a hang costs that test alone.
     std::string error;
-    const auto library = vorlen::tools::PluginLibrary::load(path, error);
-    if (!library) {
-        std::printf("FAIL load: %s\n0 passed, 1 failed\n", error.c_str());
-        return 1;
+    if (!probeLoad(path, timeoutSeconds, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+        return 2;
     }
     std::printf("validating %s\n", path.c_str());
     std::fflush(stdout);
 
     int passed = 0;
     int failed = 0;
+    int tierPassed[2] = {0, 0};
+    int tierFailed[2] = {0, 0};
     for (const ValidatorTest& test : tests) {
         if (!only.empty() && only.count(test.name) == 0) {
             continue;
         }
-        Outcome outcome;
-        try {
-            outcome = test.run(*library);
-        } catch (const std::exception& e) {
-            outcome = failure(std::string("exception: ") + e.what());
-        }
-        std::printf("%s %s: %s\n", outcome.passed ? "PASS" : "FAIL", test.name.c_str(),
-                    outcome.detail.c_str());
+        const Outcome outcome = runIsolated(test.run, path, timeoutSeconds);
+        std::printf("%s %s [%s]: %s\n", outcome.passed ? "PASS" : "FAIL", test.name.c_str(),
+                    tierName(test.tier), outcome.detail.c_str());
         std::fflush(stdout);
-        (outcome.passed ? passed : failed) += 1;
+        const auto tier = static_cast<std::size_t>(test.tier);
+        ++(outcome.passed ? tierPassed : tierFailed)[tier];
+        ++(outcome.passed ? passed : failed);
     }
+    std::printf("host contract: %d passed, %d failed; hostile input: %d passed, %d failed\n",
+                tierPassed[0], tierFailed[0], tierPassed[1], tierFailed[1]);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "guarded_text.h"
+#include "isolated_check.h"
 #include "stream.h"
 #include "validator_tests.h"
 
@@ -93,6 +94,7 @@ Outcome testParameterFuzzing(const tools::PluginLibrary& library) {
         WhiteNoise noise(static_cast<std::uint32_t>(100 + p));
         for (const NamedValue& hostile : values) {
             const std::string which = "parameter " + std::to_string(p) + " set to " + hostile.name;
+            noteStep("%s", which.c_str());
             instance.setParameter(p, hostile.value);
             (void)instance.getParameter(p);
             const GuardedText display =
@@ -139,6 +141,7 @@ Outcome testBadAudio(const tools::PluginLibrary& library) {
                 const std::string which = std::string(bad.name) +
                                           (burst ? " burst" : " single sample") +
                                           (allZeroParameters ? ", parameters at 0" : "");
+                noteStep("%s", which.c_str());
                 WhiteNoise noise(7);
                 SampleScan before;
                 stream->processNoise(noise, 4096 + 77, 512, &before);

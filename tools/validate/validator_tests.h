@@ -21,9 +21,20 @@ inline Outcome failure(std::string detail) {
     return {false, std::move(detail)};
 }
 
+/// Which promise a test holds a plug-in to.
+enum class Tier {
+    contract, ///< what real hosts do: declared block sizes, valid values, well-formed calls
+    hostile,  ///< what no host should do but a plug-in should survive: arbitrary arguments,
+              ///< non-finite parameters and audio
+};
+
+/// "contract" or "hostile".
+const char* tierName(Tier tier) noexcept;
+
 /// One named test.
 struct ValidatorTest {
     std::string name;                                        ///< short id, for --only
+    Tier tier;                                               ///< what it holds the plug-in to
     std::function<Outcome(const tools::PluginLibrary&)> run; ///< the test itself
 };
 
@@ -46,8 +57,12 @@ Outcome testParameterFuzzing(const tools::PluginLibrary& library);
 Outcome testBadAudio(const tools::PluginLibrary& library);
 /// Opcodes -16..128 with harmless arguments, and text opcodes against guard bytes.
 Outcome testDispatcherSweep(const tools::PluginLibrary& library);
-/// No heap call and no lock on the processing thread inside processReplacing.
+/// No heap call, no lock and no futex on the processing thread inside processReplacing.
 Outcome testAudioThread(const tools::PluginLibrary& library);
+/// Capability questions, programs, chunks saved and restored, events, start and stop.
+Outcome testHostCalls(const tools::PluginLibrary& library);
+/// Audio in, suspend, resume, silence in: nothing from before the suspension comes out.
+Outcome testResume(const tools::PluginLibrary& library);
 /// Parameters and texts hammered from a second thread while the first processes.
 Outcome testThreads(const tools::PluginLibrary& library);
 /// Instances opened, run and closed on several threads at once.
