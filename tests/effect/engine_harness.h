@@ -6,31 +6,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "stereo_signal.h"
 #include "vorlen.h"
-
-/// Two channels of host samples.
-struct Stereo {
-    std::vector<float> left;
-    std::vector<float> right;
-
-    explicit Stereo(size_t length = 0) : left(length), right(length) {}
-    size_t size() const { return left.size(); }
-};
-
-/// Independent random channels in -1..1.
-inline Stereo randomSignal(size_t length, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
-    Stereo signal(length);
-    for (size_t i = 0; i < length; ++i) {
-        signal.left[i] = sample(random);
-        signal.right[i] = sample(random);
-    }
-    return signal;
-}
 
 /// Samples [begin, end) of both channels.
 inline Stereo slice(const Stereo& signal, size_t begin, size_t end) {

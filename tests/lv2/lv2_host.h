@@ -8,31 +8,10 @@
 #include <lv2/core/lv2.h>
 
 #include <algorithm>
-#include <random>
 #include <vector>
 
+#include "stereo_signal.h"
 #include "vorlen_lv2.h"
-
-/// Two channels of host samples.
-struct Stereo {
-    std::vector<float> left;
-    std::vector<float> right;
-
-    explicit Stereo(size_t length = 0) : left(length), right(length) {}
-    size_t size() const { return left.size(); }
-};
-
-/// Independent random channels in -1..1.
-inline Stereo randomSignal(size_t length, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> sample(-1.0f, 1.0f);
-    Stereo signal(length);
-    for (size_t i = 0; i < length; ++i) {
-        signal.left[i] = sample(random);
-        signal.right[i] = sample(random);
-    }
-    return signal;
-}
 
 /// The descriptor the bundle's library gives for `index`, the library loaded once per test
 /// program; null if loading fails.
