@@ -37,7 +37,12 @@
 #endif
 #if VORLEN_NEON_PATH
 #include <sys/auxv.h>
+// GCC and Clang (up to 15) name the extension differently.
+#if defined(__clang__)
+#define VORLEN_NEON __attribute__((target("neon")))
+#else
 #define VORLEN_NEON __attribute__((target("+simd")))
+#endif
 #endif
 #if !defined(VORLEN_AVX_PATH)
 #if defined(__GNUC__) && defined(__x86_64__)
