@@ -37,7 +37,7 @@
 #endif
 #if VORLEN_NEON_PATH
 #include <sys/auxv.h>
-// GCC and Clang (up to 15) name the extension differently.
+// GCC and Clang 14 spell the extension differently.
 #if defined(__clang__)
 #define VORLEN_NEON __attribute__((target("neon")))
 #else
@@ -94,7 +94,8 @@ inline bool haveAvx2Fma() noexcept {
 
 #if VORLEN_NEON_PATH
 /// True where the processor has NEON (Advanced SIMD), as Linux tells every process in its
-/// auxiliary vector; read once, when the library is loaded.
+/// auxiliary vector; read once, when the library is loaded (a pass run before that takes
+/// the baseline, which gives the same bits).
 const bool kHaveNeon = (getauxval(AT_HWCAP) & HWCAP_ASIMD) != 0;
 
 /// shapeIn for processors with NEON: two bins to a register.
