@@ -252,6 +252,43 @@ void printRatios(const vorlen::bench::FastestReporter& times) {
     }
 }
 
+const char* pathName(vorlen::fft::KernelPath path) {
+    switch (path) {
+    case vorlen::fft::KernelPath::avx:
+        return "AVX";
+    case vorlen::fft::KernelPath::avx512:
+        return "AVX-512";
+    case vorlen::fft::KernelPath::neon:
+        return "NEON";
+    case vorlen::fft::KernelPath::baseline:
+        break;
+    }
+    return "baseline";
+}
+
+/// The baseline against the path the plans take on this processor, in the same process: on
+/// 64-bit ARM, plain doubles against NEON.
+void printPathGain(const vorlen::bench::FastestReporter& times) {
+    const char* path = pathName(vorlen::fft::kernelPath());
+    std::printf("\nBaseline / %s path (CPU time, as above):\n", path);
+    const struct {
+        const char* what;
+        const char* baseline;
+        const char* chosen;
+    } pairs[] = {
+        {"real forward 2048", "vorlenRealForwardBaseline", "vorlenRealForward"},
+        {"real inverse 2048", "vorlenRealInverseBaseline", "vorlenRealInverse"},
+    };
+    for (const auto& p : pairs) {
+        const double baseline = times[p.baseline];
+        const double chosen = times[p.chosen];
+        if (baseline > 0.0 && chosen > 0.0) {
+            std::printf("  %-38s %7.3f us / %7.3f us = %.2f\n", p.what, baseline * 1e6,
+                        chosen * 1e6, baseline / chosen);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -265,6 +302,7 @@ int main(int argc, char** argv) {
     {
         const vorlen::bench::NotesToStderr notes(reporter.console());
         printRatios(reporter);
+        printPathGain(reporter);
     }
     benchmark::Shutdown();
     return 0;

@@ -19,9 +19,31 @@
 // corrections that give the same, correctly rounded quotients (shape_pass.h); with
 // AVX-512 it does so for eight bins at a time.
 //
+// On 64-bit ARM this file is built without Advanced SIMD, so that the baseline is plain
+// doubles, and the same passes are built once more for NEON, two doubles to a register as
+// on SSE2, and taken wherever the processor has it (every one that runs Linux does). No
+// fused multiply-add is formed on either (contraction is off), so both round as x86 does.
+//
 // A build may set VORLEN_AVX_PATH to 0 to test the baseline path on a processor with AVX,
-// VORLEN_FMA_PATH to 0 to test the plain AVX path on one with FMA, or VORLEN_AVX512_PATH
-// to 0 to test the FMA path on one with AVX-512.
+// VORLEN_FMA_PATH to 0 to test the plain AVX path on one with FMA, VORLEN_AVX512_PATH
+// to 0 to test the FMA path on one with AVX-512, or VORLEN_NEON_PATH to 0 to test the
+// baseline path on one with NEON.
+#if !defined(VORLEN_NEON_PATH)
+#if defined(__GNUC__) && defined(__aarch64__)
+#define VORLEN_NEON_PATH 1
+#else
+#define VORLEN_NEON_PATH 0
+#endif
+#endif
+#if VORLEN_NEON_PATH
+#include <sys/auxv.h>
+// GCC and Clang 14 spell the extension differently.
+#if defined(__clang__)
+#define VORLEN_NEON __attribute__((target("neon")))
+#else
+#define VORLEN_NEON __attribute__((target("+simd")))
+#endif
+#endif
 #if !defined(VORLEN_AVX_PATH)
 #if defined(__GNUC__) && defined(__x86_64__)
 #define VORLEN_AVX_PATH 1
@@ -70,6 +92,22 @@ inline bool haveAvx2Fma() noexcept {
 }
 #endif
 
+#if VORLEN_NEON_PATH
+/// True where the processor has NEON (Advanced SIMD), as Linux tells every process in its
+/// auxiliary vector; read once, when the library is loaded (a pass run before that takes
+/// the baseline, which gives the same bits).
+const bool kHaveNeon = (getauxval(AT_HWCAP) & HWCAP_ASIMD) != 0;
+
+/// shapeIn for processors with NEON: two bins to a register.
+VORLEN_NEON void shapeNeon(int32_t h, const ComplexBin* __restrict left,
+                           const ComplexBin* __restrict right, const ComplexBin* __restrict noise,
+                           double* __restrict magL, double* __restrict magR,
+                           double* __restrict magNoise, ComplexBin* __restrict shapedL,
+                           ComplexBin* __restrict shapedR) noexcept {
+    shapeIn<2>(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
+}
+#endif
+
 #if VORLEN_AVX_PATH
 /// shapeIn for processors with AVX.
 VORLEN_AVX void shapeAvx(int32_t h, const ComplexBin* __restrict left,
@@ -104,6 +142,14 @@ VORLEN_ALWAYS_INLINE void mixIn(double* __restrict frame, const double* __restri
         frame[j] = sample;
     }
 }
+
+#if VORLEN_NEON_PATH
+/// mixIn for processors with NEON.
+VORLEN_NEON void mixNeon(double* frame, const double* wet, const double* window, double dryWeight,
+                         double wetWeight, double* addHalf, double* storeHalf) noexcept {
+    mixIn(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
+}
+#endif
 
 #if VORLEN_AVX_PATH
 /// mixIn for processors with AVX.
@@ -147,6 +193,18 @@ VORLEN_ALWAYS_INLINE void narrowIn(const double* __restrict in, float* __restric
     }
 }
 
+#if VORLEN_NEON_PATH
+/// widenIn for processors with NEON.
+VORLEN_NEON void widenNeon(const float* in, double* out, int32_t count) noexcept {
+    widenIn(in, out, count);
+}
+
+/// narrowIn for processors with NEON.
+VORLEN_NEON void narrowNeon(const double* in, float* out, int32_t count) noexcept {
+    narrowIn(in, out, count);
+}
+#endif
+
 #if VORLEN_AVX_PATH
 /// widenIn for processors with AVX.
 VORLEN_AVX void widenAvx(const float* in, double* out, int32_t count) noexcept {
@@ -176,6 +234,12 @@ void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* 
                 const ComplexBin* __restrict noise, double* __restrict magL,
                 double* __restrict magR, double* __restrict magNoise,
                 ComplexBin* __restrict shapedL, ComplexBin* __restrict shapedR) noexcept {
+#if VORLEN_NEON_PATH
+    if (kHaveNeon) {
+        shapeNeon(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
+        return;
+    }
+#endif
 #if VORLEN_AVX512_PATH
     if (haveAvx512()) {
         shapeNoiseAvx512(h, left, right, noise, magL, magR, magNoise, shapedL, shapedR);
@@ -199,6 +263,12 @@ void shapeNoise(int32_t h, const ComplexBin* __restrict left, const ComplexBin* 
 
 void mixIntoRing(double* frame, const double* wet, const double* window, double dryWeight,
                  double wetWeight, double* addHalf, double* storeHalf) noexcept {
+#if VORLEN_NEON_PATH
+    if (kHaveNeon) {
+        mixNeon(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
+        return;
+    }
+#endif
 #if VORLEN_AVX_PATH
     if (haveAvx()) {
         mixAvx(frame, wet, window, dryWeight, wetWeight, addHalf, storeHalf);
@@ -209,6 +279,12 @@ void mixIntoRing(double* frame, const double* wet, const double* window, double 
 }
 
 void widenSamples(const float* in, double* out, int32_t count) noexcept {
+#if VORLEN_NEON_PATH
+    if (kHaveNeon) {
+        widenNeon(in, out, count);
+        return;
+    }
+#endif
 #if VORLEN_AVX_PATH
     if (haveAvx()) {
         widenAvx(in, out, count);
@@ -219,6 +295,12 @@ void widenSamples(const float* in, double* out, int32_t count) noexcept {
 }
 
 void narrowSamples(const double* in, float* out, int32_t count) noexcept {
+#if VORLEN_NEON_PATH
+    if (kHaveNeon) {
+        narrowNeon(in, out, count);
+        return;
+    }
+#endif
 #if VORLEN_AVX_PATH
     if (haveAvx()) {
         narrowAvx(in, out, count);

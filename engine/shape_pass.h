@@ -1,6 +1,6 @@
 // The fused magnitudes, smoothing and shaping of a hop, as templates over the number of bins
 // handled at once. Each translation unit that includes this builds its own copy for its
-// own instruction set: hop_stages.cpp the baseline and AVX paths, shape_fma.cpp the path
+// own instruction set: hop_stages.cpp the baseline, AVX and NEON paths, shape_fma.cpp the path
 // for processors with AVX2 and FMA. Everything here has internal linkage, so the copies
 // never meet in the linker.
 #pragma once
@@ -88,11 +88,11 @@ inline void shapeBin(int32_t k, const BinSums& s, const ComplexBin* __restrict n
 
 #if defined(__GNUC__)
 /// One double for each bin of a group, in one vector register where the instruction set
-/// has one that wide: two for SSE2, four for AVX, eight for AVX-512. The compiler does not
+/// has one that wide: two for SSE2 or NEON, four for AVX, eight for AVX-512. The compiler does not
 /// group the shaping's divisions by itself.
 template <int Lanes>
 struct DoubleGroup;
-/// Two bins: one SSE2 register.
+/// Two bins: one SSE2 or NEON register.
 template <>
 struct DoubleGroup<2> {
     using Vector = double __attribute__((vector_size(2 * sizeof(double))));
@@ -306,7 +306,7 @@ inline void shapeInsideGroup(int32_t first, const BinSums (&s)[Lanes], double /*
 // The three running sums follow smoothSpectrum's order exactly. Each is a serial chain of
 // additions; carried side by side they overlap in the pipeline, and the square roots of the
 // bins about to enter and the divisions of the bins already summed fill the time each
-// chain waits. Groups of two bins suit SSE2, groups of four AVX; wider groups than the
+// chain waits. Groups of two bins suit SSE2 and NEON, groups of four AVX; wider groups than the
 // registers hold spill and run slower.
 template <int Lanes>
 VORLEN_ALWAYS_INLINE void

@@ -47,6 +47,11 @@ const vorlen::fft::FrameKernels& frameKernels() noexcept {
         return vorlen::fft::avx::kFrameKernels;
     }
 #endif
+#if defined(VORLEN_FFT_NEON_PATH)
+    if (vorlen::fft::kernelPath() == vorlen::fft::KernelPath::neon) {
+        return vorlen::fft::neon::kFrameKernels;
+    }
+#endif
     return vorlen::fft::kFrameKernels;
 }
 

@@ -9,7 +9,8 @@
 
 // The route of the 2048-point plans, on every instruction set. Each build of
 // this file (lanes.h) holds kWidth points to a register pair: 2 on the
-// baseline (SSE2 on x86, plain doubles elsewhere), 4 with AVX, 8 with
+// baseline (SSE2 on x86; plain doubles elsewhere, 64-bit ARM's baseline
+// being built without Advanced SIMD), 2 with NEON, 4 with AVX, 8 with
 // AVX-512; the plans pick a build at run time (kernel_path.h).
 //
 // Forward, and windowed forward (the frame times the window as it is read):

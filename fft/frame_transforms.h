@@ -49,4 +49,11 @@ extern const FrameKernels kFrameKernels;
 } // namespace avx512
 #endif
 
+#if defined(VORLEN_FFT_NEON_PATH) && !defined(VORLEN_FFT_NEON_BUILD)
+namespace neon {
+/// The NEON build's transforms; only for processors that have it.
+extern const FrameKernels kFrameKernels;
+} // namespace neon
+#endif
+
 } // namespace vorlen::fft

@@ -2,6 +2,10 @@
 
 #include <atomic>
 
+#if defined(VORLEN_FFT_NEON_PATH)
+#include <sys/auxv.h>
+#endif
+
 namespace vorlen::fft {
 namespace {
 
@@ -26,7 +30,20 @@ bool avx512Available() noexcept {
 #endif
 }
 
+bool neonAvailable() noexcept {
+#if defined(VORLEN_FFT_NEON_PATH)
+    // Linux hands every process the processor's features in its auxiliary
+    // vector: a read of memory, no system call.
+    return (getauxval(AT_HWCAP) & HWCAP_ASIMD) != 0;
+#else
+    return false;
+#endif
+}
+
 KernelPath widestPath() noexcept {
+    if (neonAvailable()) {
+        return KernelPath::neon;
+    }
     if (avx512Available()) {
         return KernelPath::avx512;
     }
@@ -48,7 +65,8 @@ KernelPath kernelPath() noexcept {
 
 bool selectKernelPath(KernelPath path) noexcept {
     if ((path == KernelPath::avx && !avxAvailable()) ||
-        (path == KernelPath::avx512 && !avx512Available())) {
+        (path == KernelPath::avx512 && !avx512Available()) ||
+        (path == KernelPath::neon && !neonAvailable())) {
         return false;
     }
     currentPath().store(path, std::memory_order_relaxed);

@@ -6,9 +6,10 @@ namespace vorlen::fft {
 
 /// An instruction set that the plans' kernels are built for.
 enum class KernelPath {
-    baseline, ///< SSE2 on x86, plain doubles elsewhere
+    baseline, ///< SSE2 on x86, plain doubles elsewhere (64-bit ARM included)
     avx,      ///< AVX, where the build has it and the processor supports it
     avx512,   ///< AVX-512 F and DQ, on x86-64 builds and processors with them
+    neon,     ///< NEON (Advanced SIMD), on 64-bit ARM builds and processors with it
 };
 
 /// The path the plans take now: the widest available, unless a test chose

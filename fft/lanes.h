@@ -6,19 +6,23 @@
 //
 // The vectors are the compiler's own (GCC and Clang vector extensions): each
 // lane rounds every operation as a lone double would, so any width gives the
-// same bits, and a new width (NEON, say) needs no code here at all.
+// same bits, and a new instruction set (NEON, two doubles to a register like
+// SSE2) needs no code here at all.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 
-// The kernels are compiled more than once on x86: for the baseline
-// instruction set, once more with AVX and, on x86-64, with AVX-512, chosen at
-// run time. Each build's functions live in their own namespace, so that the
-// linker never mixes them. The AVX-512 build defines VORLEN_FFT_AVX_BUILD
-// too: it has everything the AVX build has.
-#if defined(VORLEN_FFT_AVX512_BUILD)
+// The kernels are compiled more than once: on x86 for the baseline
+// instruction set, once more with AVX and, on x86-64, with AVX-512; on 64-bit
+// ARM for the baseline without Advanced SIMD and once more with NEON. The
+// plans choose a build at run time. Each build's functions live in their own
+// namespace, so that the linker never mixes them. The AVX-512 build defines
+// VORLEN_FFT_AVX_BUILD too: it has everything the AVX build has.
+#if defined(VORLEN_FFT_NEON_BUILD)
+#define VORLEN_FFT_ISA neon
+#elif defined(VORLEN_FFT_AVX512_BUILD)
 #define VORLEN_FFT_ISA avx512
 #elif defined(VORLEN_FFT_AVX_BUILD)
 #define VORLEN_FFT_ISA avx

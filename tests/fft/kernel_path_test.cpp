@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <vector>
@@ -44,13 +45,14 @@ uint64_t digest(const double* values, std::size_t count, uint64_t hash = 1469598
     return hash;
 }
 
-constexpr KernelPath kEveryPath[] = {KernelPath::baseline, KernelPath::avx, KernelPath::avx512};
+constexpr KernelPath kEveryPath[] = {KernelPath::baseline, KernelPath::avx, KernelPath::avx512,
+                                     KernelPath::neon};
 
 // The paths other than the baseline that this build and processor have.
 std::vector<KernelPath> widePaths() {
     const KernelPath chosen = vorlen::fft::kernelPath();
     std::vector<KernelPath> wide;
-    for (const KernelPath path : {KernelPath::avx, KernelPath::avx512}) {
+    for (const KernelPath path : {KernelPath::avx, KernelPath::avx512, KernelPath::neon}) {
         if (vorlen::fft::selectKernelPath(path)) {
             wide.push_back(path);
         }
@@ -104,8 +106,18 @@ TEST_F(KernelPathTest, TheBaselineIsAlwaysAvailable) {
     EXPECT_EQ(vorlen::fft::kernelPath(), KernelPath::baseline);
 }
 
+#if defined(VORLEN_TEST_NEON_PATH)
+// Every 64-bit ARM processor that runs Linux has NEON, and the plans take it unless told
+// otherwise: were it never chosen, the comparisons of the paths would pass by skipping.
+TEST_F(KernelPathTest, SixtyFourBitArmTakesNeon) {
+    EXPECT_EQ(chosen, KernelPath::neon);
+    EXPECT_TRUE(vorlen::fft::selectKernelPath(KernelPath::neon));
+    EXPECT_FALSE(vorlen::fft::selectKernelPath(KernelPath::avx));
+}
+#endif
+
 // The suite's other checks run on the path the processor gets; these run the
-// reference comparisons on the baseline even where AVX would be taken.
+// reference comparisons on the baseline even where a wider path would be taken.
 TEST_F(KernelPathTest, EveryPathMatchesTheReference) {
     for (const KernelPath path : kEveryPath) {
         if (!vorlen::fft::selectKernelPath(path)) {
@@ -138,10 +150,10 @@ TEST_F(KernelPathTest, EveryPathMatchesTheReference) {
     }
 }
 
-TEST_F(KernelPathTest, AvxGivesTheBaselineBitForBit) {
+TEST_F(KernelPathTest, WidePathsGiveTheBaselineBitForBit) {
     const std::vector<KernelPath> wide = widePaths();
     if (wide.empty()) {
-        GTEST_SKIP() << "no AVX path in this build or on this processor";
+        GTEST_SKIP() << "no wide path in this build or on this processor";
     }
     for (uint32_t seed = 1; seed <= 20; ++seed) {
         run(KernelPath::baseline, seed);
@@ -162,10 +174,10 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitForBit) {
 // inside the transforms, whose signs a lane that multiplies by 1 where the
 // baseline skips the product, or that adds a zero where it takes a value,
 // would flip on the way to the outputs.
-TEST_F(KernelPathTest, AvxGivesTheBaselineBitsForZerosOfBothSigns) {
+TEST_F(KernelPathTest, WidePathsGiveTheBaselineBitsForZerosOfBothSigns) {
     const std::vector<KernelPath> wide = widePaths();
     if (wide.empty()) {
-        GTEST_SKIP() << "no AVX path in this build or on this processor";
+        GTEST_SKIP() << "no wide path in this build or on this processor";
     }
     std::vector<std::vector<double>> frames(4, std::vector<double>(kN, -0.0));
     frames[1][0] = 1.0;
@@ -174,8 +186,8 @@ TEST_F(KernelPathTest, AvxGivesTheBaselineBitsForZerosOfBothSigns) {
         frames[3][j] = (j % 2 == 0) ? 0.0 : -1.0;
     }
     for (std::size_t f = 0; f < frames.size(); ++f) {
-        std::vector<ComplexBin> outputs[3];
-        std::vector<double> inverseOutputs[3];
+        std::vector<ComplexBin> outputs[std::size(kEveryPath)];
+        std::vector<double> inverseOutputs[std::size(kEveryPath)];
         for (const KernelPath path : kEveryPath) {
             if (!vorlen::fft::selectKernelPath(path)) {
                 continue;
@@ -247,8 +259,8 @@ void roundTables(const FftPlan& plan) {
 }
 
 // Digests of the outputs of fixed frames on tables that every platform
-// shares. Every build gets these same bits: SSE2, AVX and plain doubles
-// alike, since each path rounds every operation as the others do. A change
+// shares. Every build gets these same bits: SSE2, AVX, NEON and plain
+// doubles alike, since each path rounds every operation as the others do. A change
 // to the kernels that changes a rounding must update them, knowingly.
 TEST_F(KernelPathTest, EveryPathGivesTheSameBitsAsEveryBuild) {
     roundTables(forward);
