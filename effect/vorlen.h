@@ -1,20 +1,20 @@
-// The plug-in's effect: the spectral engine behind the VST 2.4 interface.
+// The plug-in's effect: the shaping engine behind the VST 2.4 interface.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
 #include "audioeffectx.h"
-#include "spectral_engine.h"
+#include "shaping_engine.h"
 
 /// The Vorlen effect. The host reaches it only through the embedded AEffect record; the
 /// object owns its engine, and the engine every buffer and plan, from construction to
 /// destruction, so processing allocates nothing.
 class vstVorlen : public AudioEffectX {
 public:
-    static constexpr int32_t kFrameLength = vorlen::SpectralEngine::kFrameLength;
-    static constexpr int32_t kHopSize = vorlen::SpectralEngine::kHopSize;
-    static constexpr int32_t kLatency = vorlen::SpectralEngine::kLatency;
+    static constexpr int32_t kFrameLength = vorlen::ShapingEngine::kFrameLength;
+    static constexpr int32_t kHopSize = vorlen::ShapingEngine::kHopSize;
+    static constexpr int32_t kLatency = vorlen::ShapingEngine::kLatency;
 
     /// Builds the engine. Throws std::bad_alloc when memory runs out; nothing leaks then.
     explicit vstVorlen(audioMasterCallback audioMaster);
@@ -64,5 +64,5 @@ private:
     std::atomic<float> ratio;       ///< dry/wet mix, 0..1; 1 is noise only
     std::atomic<int32_t> smoothing; ///< smoothing half-width in bins, 0..20
 
-    vorlen::SpectralEngine engine; ///< everything the audio path touches
+    vorlen::ShapingEngine engine; ///< everything the audio path touches
 };

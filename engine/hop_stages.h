@@ -1,4 +1,4 @@
-// The passes of one hop of the spectral engine, over whole arrays. They are free functions
+// The passes of one hop of the shaping engine, over whole arrays. They are free functions
 // so that the benchmarks can time each of them apart from the streaming around them.
 #pragma once
 

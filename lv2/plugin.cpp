@@ -1,4 +1,4 @@
-// Vorlen as an LV2 plug-in: the spectral engine behind LV2's descriptor. Control ports are
+// Vorlen as an LV2 plug-in: the shaping engine behind LV2's descriptor. Control ports are
 // read at the start of every run(), converted to engine terms, and the latency port is
 // written there too.
 #include <lv2/core/lv2.h>
@@ -8,16 +8,16 @@
 #include <cstring>
 #include <new>
 
-#include "spectral_engine.h"
+#include "shaping_engine.h"
 #include "vorlen_lv2.h"
 
 namespace {
 
-using vorlen::SpectralEngine;
+using vorlen::ShapingEngine;
 
 /// One plug-in instance: the engine and where the host connected each port.
 struct Instance {
-    SpectralEngine engine;
+    ShapingEngine engine;
     const float* inL = nullptr;
     const float* inR = nullptr;
     float* outL = nullptr;
@@ -35,7 +35,7 @@ bool halfWidthFromPort(float value, int32_t& halfWidth) noexcept {
         return false;
     }
     const float bounded =
-        std::fmin(std::fmax(value, 0.0f), static_cast<float>(SpectralEngine::kMaxHalfWidth));
+        std::fmin(std::fmax(value, 0.0f), static_cast<float>(ShapingEngine::kMaxHalfWidth));
     halfWidth = static_cast<int32_t>(std::lround(bounded));
     return true;
 }
@@ -98,7 +98,7 @@ void run(LV2_Handle handle, uint32_t sampleCount) noexcept {
         self->engine.setHalfWidth(halfWidth);
     }
     if (self->latency != nullptr) {
-        *self->latency = static_cast<float>(SpectralEngine::kLatency);
+        *self->latency = static_cast<float>(ShapingEngine::kLatency);
     }
     // The engine takes blocks of any length in pieces no longer than its counter's range.
     constexpr uint32_t kMaxPiece = 1u << 30;

@@ -1,4 +1,4 @@
-// The spectral engine on its own: stereo input turned into noise that follows the input's
+// The shaping engine on its own: stereo input turned into noise that follows the input's
 // spectral envelope, mixed with the windowed dry signal. It knows no plug-in interface; the
 // plug-ins wrap it and translate their hosts' parameters into its terms.
 #pragma once
@@ -12,7 +12,7 @@
 namespace vorlen {
 
 /// Streaming spectral noise shaper for a stereo signal; owns every buffer it touches.
-class SpectralEngine {
+class ShapingEngine {
 public:
     static constexpr int32_t kFrameLength = 2048; ///< samples per analysis frame
     static constexpr int32_t kHopSize = 1024;     ///< samples between hops, half a frame
@@ -21,12 +21,12 @@ public:
 
     /// Allocates every buffer and plan. Throws std::bad_alloc when memory runs out; nothing
     /// leaks then.
-    SpectralEngine();
+    ShapingEngine();
     /// Releases the plans, then the buffers.
-    ~SpectralEngine();
+    ~ShapingEngine();
     // The plans are bound to the addresses of the buffers they read and write.
-    SpectralEngine(const SpectralEngine&) = delete;
-    SpectralEngine& operator=(const SpectralEngine&) = delete;
+    ShapingEngine(const ShapingEngine&) = delete;
+    ShapingEngine& operator=(const ShapingEngine&) = delete;
 
     /// Streams `frames` samples of both channels: any block length >= 0 (others do nothing).
     /// A null input is silence, a null output is discarded; inputs and outputs may be the

@@ -1,6 +1,6 @@
 // The engine's buffers and their life cycle, and the audio path: per-sample streaming into
 // frames and out of the rings, and the hop.
-#include "spectral_engine.h"
+#include "shaping_engine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +48,7 @@ void giveOutput(const double* ring, float* output, int32_t count) noexcept {
 
 } // namespace
 
-SpectralEngine::SpectralEngine()
+ShapingEngine::ShapingEngine()
     : seedValue(nextDefaultSeed.fetch_add(1, std::memory_order_relaxed)),
       noise(seedValue.load(std::memory_order_relaxed)) {
     try {
@@ -84,11 +84,11 @@ SpectralEngine::SpectralEngine()
     }
 }
 
-SpectralEngine::~SpectralEngine() {
+ShapingEngine::~ShapingEngine() {
     release();
 }
 
-void SpectralEngine::release() noexcept {
+void ShapingEngine::release() noexcept {
     // A plan never made is all zeros, and releasing null arrays is harmless.
     releasePlan(forwardPlanL);
     releasePlan(forwardPlanR);
@@ -113,7 +113,7 @@ void SpectralEngine::release() noexcept {
     discard(magNoise);
 }
 
-void SpectralEngine::setMix(float ratio) noexcept {
+void ShapingEngine::setMix(float ratio) noexcept {
     // A NaN or infinite weight would turn every output sample non-finite and spoil the
     // host's whole mix, so it is ignored; weights outside 0..1 would amplify.
     if (std::isfinite(ratio)) {
@@ -121,16 +121,16 @@ void SpectralEngine::setMix(float ratio) noexcept {
     }
 }
 
-void SpectralEngine::setHalfWidth(int32_t bins) noexcept {
+void ShapingEngine::setHalfWidth(int32_t bins) noexcept {
     smoothing.store(std::clamp(bins, int32_t{0}, kMaxHalfWidth), std::memory_order_relaxed);
 }
 
-void SpectralEngine::setSeed(uint32_t seed) noexcept {
+void ShapingEngine::setSeed(uint32_t seed) noexcept {
     seedValue.store(seed, std::memory_order_relaxed);
     seedRequests.fetch_add(1, std::memory_order_release);
 }
 
-void SpectralEngine::reset() noexcept {
+void ShapingEngine::reset() noexcept {
     for (double* array : {frameL, frameR, frameNoise, outRingL, outRingR}) {
         std::fill_n(array, kFrameLength, 0.0);
     }
@@ -142,15 +142,15 @@ void SpectralEngine::reset() noexcept {
     seedRequests.fetch_add(1, std::memory_order_release);
 }
 
-void SpectralEngine::applyWindow(const double* source, double* destination) const noexcept {
+void ShapingEngine::applyWindow(const double* source, double* destination) const noexcept {
     const double* __restrict w = window;
     for (int32_t i = 0; i < kFrameLength; ++i) {
         destination[i] = source[i] * w[i];
     }
 }
 
-void SpectralEngine::process(const float* inL, const float* inR, float* outL, float* outR,
-                             int32_t frames) noexcept {
+void ShapingEngine::process(const float* inL, const float* inR, float* outL, float* outR,
+                            int32_t frames) noexcept {
     int32_t done = 0;
     while (done < frames) {
         // Each run ends where the frames fill up, so a hop only ever falls between runs.
@@ -163,8 +163,8 @@ void SpectralEngine::process(const float* inL, const float* inR, float* outL, fl
     }
 }
 
-void SpectralEngine::streamRun(const float* inL, const float* inR, float* outL, float* outR,
-                               int32_t first, int32_t count) noexcept {
+void ShapingEngine::streamRun(const float* inL, const float* inR, float* outL, float* outR,
+                              int32_t first, int32_t count) noexcept {
     // readPos and fillPos agree mod 1024 and the run stops at fillPos 2048, so neither
     // position wraps inside the run.
     const auto at = [first](auto* channel) {
@@ -181,7 +181,7 @@ void SpectralEngine::streamRun(const float* inL, const float* inR, float* outL, 
     fillPos += count;
 }
 
-void SpectralEngine::hop() noexcept {
+void ShapingEngine::hop() noexcept {
     // A seed set since the last hop restarts the sequence for this hop's draws. The draws
     // fill the frame's newer half as one draw per streamed sample would have, in order.
     const uint32_t requests = seedRequests.load(std::memory_order_acquire);

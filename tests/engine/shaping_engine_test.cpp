@@ -8,11 +8,11 @@
 #include <random>
 #include <vector>
 
-#include "spectral_engine.h"
+#include "shaping_engine.h"
 
 namespace {
 
-using vorlen::SpectralEngine;
+using vorlen::ShapingEngine;
 
 constexpr int32_t kLength = 9000;
 
@@ -33,8 +33,8 @@ std::vector<float> randomChannel(unsigned seed) {
 }
 
 /// A new engine with the given seed, mix and half-width.
-std::unique_ptr<SpectralEngine> makeEngine(uint32_t seed, float mix = 1.0f, int32_t bins = 10) {
-    auto engine = std::make_unique<SpectralEngine>();
+std::unique_ptr<ShapingEngine> makeEngine(uint32_t seed, float mix = 1.0f, int32_t bins = 10) {
+    auto engine = std::make_unique<ShapingEngine>();
     engine->setSeed(seed);
     engine->setMix(mix);
     engine->setHalfWidth(bins);
@@ -42,7 +42,7 @@ std::unique_ptr<SpectralEngine> makeEngine(uint32_t seed, float mix = 1.0f, int3
 }
 
 /// Streams both channels through `engine` in blocks of `block` samples.
-Output run(SpectralEngine& engine, const float* inL, const float* inR, int32_t block = 700) {
+Output run(ShapingEngine& engine, const float* inL, const float* inR, int32_t block = 700) {
     Output out;
     for (int32_t done = 0; done < kLength; done += block) {
         const int32_t count = std::min(block, kLength - done);
@@ -59,7 +59,7 @@ void expectSame(const std::vector<float>& a, const std::vector<float>& b) {
     }
 }
 
-TEST(SpectralEngine, NullInputsAreSilenceAndSharedBuffersAreAllowed) {
+TEST(ShapingEngine, NullInputsAreSilenceAndSharedBuffersAreAllowed) {
     const std::vector<float> left = randomChannel(1);
     const std::vector<float> silence(kLength, 0.0f);
     const Output reference = run(*makeEngine(7, 0.5f), left.data(), silence.data());
@@ -79,7 +79,7 @@ TEST(SpectralEngine, NullInputsAreSilenceAndSharedBuffersAreAllowed) {
 }
 
 // A discarded output still moves the stream on, and a non-positive count moves nothing.
-TEST(SpectralEngine, NullOutputsAreDiscardedWithoutStoppingTheStream) {
+TEST(ShapingEngine, NullOutputsAreDiscardedWithoutStoppingTheStream) {
     const std::vector<float> left = randomChannel(2);
     const std::vector<float> right = randomChannel(3);
     const Output reference = run(*makeEngine(8), left.data(), right.data(), 1000);
@@ -97,8 +97,8 @@ TEST(SpectralEngine, NullOutputsAreDiscardedWithoutStoppingTheStream) {
     }
 }
 
-TEST(SpectralEngine, ParametersAreHeldToTheirRanges) {
-    SpectralEngine engine;
+TEST(ShapingEngine, ParametersAreHeldToTheirRanges) {
+    ShapingEngine engine;
     EXPECT_EQ(engine.mix(), 1.0f);
     EXPECT_EQ(engine.halfWidth(), 10);
     const struct {
@@ -132,11 +132,11 @@ TEST(SpectralEngine, ParametersAreHeldToTheirRanges) {
 
 // Unseeded engines differ from each other; seeded ones agree, and a reset one sounds as a
 // new one with its seed.
-TEST(SpectralEngine, SeedsAndResetGiveReproducibleNoise) {
+TEST(ShapingEngine, SeedsAndResetGiveReproducibleNoise) {
     const std::vector<float> left = randomChannel(4);
     const std::vector<float> right = randomChannel(5);
-    SpectralEngine unseededA;
-    SpectralEngine unseededB;
+    ShapingEngine unseededA;
+    ShapingEngine unseededB;
     const Output a = run(unseededA, left.data(), right.data());
     const Output b = run(unseededB, left.data(), right.data());
     int differing = 0;
